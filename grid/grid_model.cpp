@@ -1,0 +1,199 @@
+#include "grid/grid_model.h"
+
+#include "solver/error_numerado.h"
+
+#include <QBrush>
+#include <QColor>
+#include <algorithm>
+#include <limits>
+
+GridModel::GridModel(int columns, QObject* parent)
+    : QAbstractTableModel(parent), m_columns(std::max(columns, 0)),
+      m_columnHeaders(std::size_t(m_columns)),
+      m_columnHeaderAlignment(std::size_t(m_columns), Qt::AlignLeft | Qt::AlignVCenter) {}
+
+int GridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_columns;
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return text(index.row(), index.column());
+    case Qt::ForegroundRole:
+        if (const auto& fore = styleOf(index.row(), index.column()).fore)
+            return QBrush(QColor::fromRgb(*fore));
+        return {};
+    case Qt::BackgroundRole:
+        if (const auto& back = styleOf(index.row(), index.column()).back)
+            return QBrush(QColor::fromRgb(*back));
+        return {};
+    case Qt::TextAlignmentRole:
+        if (const auto& alignment = styleOf(index.row(), index.column()).alignment)
+            return int(*alignment);
+        return {};
+    default:
+        return {};
+    }
+}
+
+bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole && role != Qt::DisplayRole)
+        return false;
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return false;
+    setText(index.row(), index.column(), value.toString());
+    return true;
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    const int count = orientation == Qt::Horizontal ? m_columns : m_rows;
+    if (section < 0 || section >= count)
+        return {};
+    if (role == Qt::DisplayRole)
+        return headerText(orientation, section);
+    if (role == Qt::TextAlignmentRole && orientation == Qt::Horizontal)
+        return int(m_columnHeaderAlignment[std::size_t(section)]);
+    return {};
+}
+
+bool GridModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                              int role) {
+    const int count = orientation == Qt::Horizontal ? m_columns : m_rows;
+    if (section < 0 || section >= count)
+        return false;
+    if (role == Qt::DisplayRole || role == Qt::EditRole) {
+        setHeaderText(orientation, section, value.toString());
+        return true;
+    }
+    if (role == Qt::TextAlignmentRole && orientation == Qt::Horizontal) {
+        setHeaderAlignment(section, Qt::Alignment(value.toInt()));
+        return true;
+    }
+    return false;
+}
+
+void GridModel::setRows(int rows) {
+    rows = std::max(rows, 0);
+    if (rows == m_rows)
+        return;
+    const std::size_t cells = std::size_t(rows) * m_columns;
+    if (rows > m_rows) {
+        beginInsertRows(QModelIndex(), m_rows, rows - 1);
+        m_texts.resize(cells);
+        m_styleOf.resize(cells, 0);
+        m_rowHeaders.resize(std::size_t(rows));
+        m_rows = rows;
+        endInsertRows();
+    } else {
+        beginRemoveRows(QModelIndex(), rows, m_rows - 1);
+        m_texts.resize(cells);
+        m_styleOf.resize(cells);
+        m_rowHeaders.resize(std::size_t(rows));
+        m_rows = rows;
+        endRemoveRows();
+        // A grid shrunk from thousands of rows gives the memory back.
+        if (m_texts.capacity() > 2 * m_texts.size() + 1024) {
+            m_texts.shrink_to_fit();
+            m_styleOf.shrink_to_fit();
+            m_rowHeaders.shrink_to_fit();
+        }
+    }
+}
+
+const QString& GridModel::text(int row, int column) const {
+    return m_texts[cell(row, column)];
+}
+
+void GridModel::setText(int row, int column, const QString& text) {
+    QString& stored = m_texts[cell(row, column)];
+    if (stored == text)
+        return;
+    stored = text;
+    const QModelIndex changed = index(row, column);
+    emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+}
+
+void GridModel::setColors(int row, int column, std::optional<QRgb> fore, std::optional<QRgb> back) {
+    Style style = styleOf(row, column);
+    style.fore = fore;
+    style.back = back;
+    setStyle(row, column, style);
+}
+
+void GridModel::setAlignment(int row, int column, std::optional<Qt::Alignment> alignment) {
+    Style style = styleOf(row, column);
+    style.alignment = alignment;
+    setStyle(row, column, style);
+}
+
+const QString& GridModel::headerText(Qt::Orientation orientation, int section) const {
+    return orientation == Qt::Horizontal ? m_columnHeaders[std::size_t(section)]
+                                         : m_rowHeaders[std::size_t(section)];
+}
+
+void GridModel::setHeaderText(Qt::Orientation orientation, int section, const QString& text) {
+    QString& stored = orientation == Qt::Horizontal ? m_columnHeaders[std::size_t(section)]
+                                                    : m_rowHeaders[std::size_t(section)];
+    if (stored == text)
+        return;
+    stored = text;
+    emit headerDataChanged(orientation, section, section);
+}
+
+void GridModel::setHeaderAlignment(int column, Qt::Alignment alignment) {
+    m_columnHeaderAlignment[std::size_t(column)] = alignment;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void GridModel::setStyle(int row, int column, const Style& style) {
+    const std::uint16_t id = internStyle(style);
+    std::uint16_t& stored = m_styleOf[cell(row, column)];
+    if (stored == id)
+        return;
+    stored = id;
+    const QModelIndex changed = index(row, column);
+    emit dataChanged(changed, changed,
+                     {Qt::ForegroundRole, Qt::BackgroundRole, Qt::TextAlignmentRole});
+}
+
+// The program uses a handful of styles (normal, marked, right-aligned), so a
+// linear search of the table is cheap. Should the table ever fill up, styles
+// that no cell uses any more are dropped before giving up.
+std::uint16_t GridModel::internStyle(const Style& style) {
+    const auto found = std::find(m_styles.begin(), m_styles.end(), style);
+    if (found != m_styles.end())
+        return std::uint16_t(found - m_styles.begin());
+
+    constexpr std::size_t kLimit = std::numeric_limits<std::uint16_t>::max() + std::size_t(1);
+    if (m_styles.size() == kLimit) {
+        std::vector<std::uint16_t> renumber(kLimit, 0);
+        std::vector<Style> used{Style{}};
+        for (std::uint16_t& id : m_styleOf) {
+            if (id != 0 && renumber[id] == 0) {
+                renumber[id] = std::uint16_t(used.size());
+                used.push_back(m_styles[id]);
+            }
+            id = renumber[id];
+        }
+        m_styles = std::move(used);
+        if (m_styles.size() == kLimit)
+            throw ErrorNumerado(NumeroError::Desbordamiento);
+        return internStyle(style);
+    }
+    m_styles.push_back(style);
+    return std::uint16_t(m_styles.size() - 1);
+}

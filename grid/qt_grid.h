@@ -1,0 +1,140 @@
+#pragma once
+// The grid of text cells the screens use, on Qt's model/view. The fixed row
+// and the fixed column are the view's header sections, so assistive tools
+// see a table with headers; GridControl's row and column numbers count them
+// (its row r is model row r - 1, and with a fixed column, its column c is
+// model column c - 1).
+//
+// Editing, spreadsheet-style: typing on a cell starts editing it with the
+// typed text; F2, Enter or a double click edit the existing text. Enter ends
+// the edit and stays on the cell; Tab and Shift+Tab end it and move to the
+// next or previous cell; Up, Down, Page Up and Page Down end it and move;
+// Left and Right do too when the edit was started by typing (otherwise they
+// move the caret). Leaving the cell in any other way (a click elsewhere, the
+// focus leaving the grid) also ends the edit. Escape cancels it.
+//
+// CellEdited(row, col) is raised once for every edit the user ends, after
+// the editor has closed and the current cell has moved, so that a handler can
+// inspect the cell, move the current cell and call ReopenEdit(). Nothing the
+// program does raises it: an edit still open when the program moves the
+// current cell or changes the row count is cancelled.
+
+#include "grid/grid_control.h"
+
+#include <QAbstractItemDelegate>
+#include <QPersistentModelIndex>
+#include <QTableView>
+#include <optional>
+#include <utility>
+
+class GridModel;
+class GridDelegate;
+
+class QtGrid : public QTableView, public GridControl {
+    Q_OBJECT
+
+public:
+    // format: the columns' header texts separated by "|", each optionally
+    // led by "<", "^" or ">" (left, centred, right header); then, when the
+    // grid has a fixed column, ";" and the row headers separated by "|", the
+    // first entry for the header row: "^ n |^A|^B|^C|^D;|1|2|3" gives 4 rows
+    // and 5 columns with a fixed column, "^Incógnita|^Valor" 1 row and 2
+    // columns without one.
+    explicit QtGrid(const QString& format, QWidget* parent = nullptr);
+    ~QtGrid() override;
+
+    GridModel* gridModel() const { return m_model; }
+    bool hasFixedColumn() const { return m_fixedColumn; }
+    // An editor is open on a cell.
+    bool isEditing() const { return state() == EditingState; }
+
+    // The grid refuses with ErrorNumerado(Desbordamiento): a negative row
+    // count or one beyond kMaxRows, a current row or column outside the grid,
+    // a negative width, an alignment outside 0 … 8. SetCurrentRow(double)
+    // refuses a fractional value with TiposIncompatibles.
+    static constexpr std::int32_t kMaxRows = 1 << 22;
+
+    void SetRowCount(std::int32_t rows) override;
+    std::int32_t RowCount() const override;
+    void SetCurrentRow(std::int32_t row) override;
+    void SetCurrentRow(double row) override;
+    std::int32_t CurrentRow() const override;
+    void SetCurrentCol(std::int32_t col) override;
+    std::int32_t CurrentCol() const override;
+    QString CellText() const override;
+    void SetCellText(const QString& text) override;
+    void SetCellText(std::int32_t value) override;
+    void SetCellText(double value) override;
+    // 15 twips to a pixel, the unit of the screens' layout; for a fixed
+    // column 0 the width is that of the row header.
+    void SetColumnWidth(int col, int twips) override;
+    CellColorPair NormalColors() const override;
+    CellColorPair MarkColors() const override;
+    // On a fixed cell, colours and alignment are ignored. Colours equal to
+    // NormalColors() are stored as "none", so such cells follow the palette
+    // (a disabled grid greys them out like any other).
+    void SetCellColors(CellColorPair colors) override;
+    void SetCellAlignment(int alignment) override;
+    // Does nothing on a fixed cell or a disabled grid.
+    void ReopenEdit() override;
+
+signals:
+    void CellEdited(int row, int col);
+
+protected:
+    bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyboardSearch(const QString& search) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+protected slots:
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+private:
+    friend class GridDelegate;
+    enum class Leave { Stay, Next, Previous, ByKey };
+
+    class UserAction;
+    class ProgramMove;
+
+    void parseFormat(const QString& format);
+    void applyRowHeight();
+    int columnOffset() const { return m_fixedColumn ? 1 : 0; }
+    int columnCountWithFixed() const;
+    bool currentIsFixed() const { return m_row < 1 || m_col < columnOffset(); }
+    QModelIndex modelIndexOfCurrent() const;
+    void checkColumn(int col) const;
+    void currentMoved();
+    void syncViewToCurrent();
+    void cancelEditing();
+    void endUserEdit(QWidget* editor, Leave leave, QKeyEvent* key);
+    void moveAcross(bool forward);
+    void adoptViewCurrent();
+    void raisePendingEdit();
+
+    GridModel* m_model = nullptr;
+    GridDelegate* m_delegate = nullptr;
+    QWidget* m_corner = nullptr;
+    bool m_fixedColumn = false;
+    QString m_cornerText;
+    Qt::Alignment m_cornerAlignment = Qt::AlignCenter;
+
+    std::int32_t m_rowCount = 0;
+    std::int32_t m_row = 0;
+    std::int32_t m_col = 0;
+    bool m_viewBehind = false; // the view's current index lags behind m_row, m_col
+
+    QPersistentModelIndex m_editing; // the cell whose editor is open
+    bool m_committed = false;        // its text was stored
+    std::optional<std::pair<int, int>> m_pendingEdit;
+    int m_userActionDepth = 0;
+    bool m_programMove = false;
+};

@@ -1,0 +1,23 @@
+#pragma once
+// A push button in the classic "graphical" style: an optional picture above a
+// caption that wraps onto several lines, as the narrow buttons of the screens
+// need. The caption keeps its "&" access key.
+
+#include <QIcon>
+#include <QPushButton>
+
+class BotonGrafico : public QPushButton {
+    Q_OBJECT
+
+public:
+    explicit BotonGrafico(const QString& caption, QWidget* parent = nullptr);
+
+    void SetPicture(const QIcon& picture, int lado);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QIcon m_picture;
+    int m_lado = 0;
+};

@@ -1,0 +1,188 @@
+#include "speech/sintetizador_espeak.h"
+
+#include <algorithm>
+#include <array>
+#include <espeak-ng/espeak_ng.h>
+#include <espeak-ng/speak_lib.h>
+#include <future>
+#include <utility>
+
+static_assert(sizeof(short) == sizeof(std::int16_t), "espeak-ng hands over 16-bit samples");
+
+namespace {
+
+// Small buffers keep an abandoned phrase from running on for long.
+constexpr int kMsPorBuffer = 50;
+// Above 200 espeak-ng compresses the peaks and the voice starts to distort.
+constexpr int kVolumenMaximo = 200;
+
+QByteArray& RutaPedida() {
+    static QByteArray ruta;
+    return ruta;
+}
+
+// The phrase being synthesised. Only the synthesis thread reads or writes it.
+SintetizadorEspeak::Pedido* g_enCurso = nullptr;
+
+int AlSintetizar(short* onda, int cuantas, espeak_EVENT*) {
+    SintetizadorEspeak::Pedido* pedido = g_enCurso;
+    if (onda == nullptr || pedido == nullptr) // end of the phrase
+        return 0;
+    if (pedido->cancelado && pedido->cancelado->load())
+        return 1;
+    if (cuantas > 0 && pedido->entrega && !pedido->entrega(onda, cuantas))
+        return 1;
+    return 0;
+}
+
+} // namespace
+
+SintetizadorEspeak& SintetizadorEspeak::Instancia() {
+    static SintetizadorEspeak instancia;
+    return instancia;
+}
+
+void SintetizadorEspeak::UsarDatosEn(const QByteArray& ruta) {
+    RutaPedida() = ruta;
+}
+
+SintetizadorEspeak::SintetizadorEspeak() {
+    std::promise<void> iniciado;
+    std::future<void> listo = iniciado.get_future();
+    m_hilo = std::thread([this, iniciado = std::move(iniciado)]() mutable {
+        // espeak-ng 1.51 can run past the end of the last word of a clause
+        // looking for a space, through its stack buffer and on up the stack
+        // ("Introduzca un número mayor que tres" does). A main thread has
+        // spaces somewhere above; a fresh thread may have none before its
+        // stack ends, and then it faults. Every espeak call happens below this.
+        std::array<char, 1024> espacios;
+        volatile char* blancos = espacios.data(); // or the writes would be dropped
+        for (std::size_t i = 0; i < espacios.size(); ++i)
+            blancos[i] = ' ';
+        Iniciar();
+        iniciado.set_value();
+        Trabajar();
+    });
+    // Callers ask Disponible() straight away; loading the data takes a few ms.
+    listo.wait();
+}
+
+SintetizadorEspeak::~SintetizadorEspeak() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_salir = true;
+    }
+    m_hayTrabajo.notify_one();
+    m_hilo.join();
+}
+
+void SintetizadorEspeak::Iniciar() {
+    const QByteArray& ruta = RutaPedida();
+    espeak_ng_InitializePath(ruta.isEmpty() ? nullptr : ruta.constData());
+    // espeak_Initialize would exit() the process when the data is missing.
+    espeak_ng_ERROR_CONTEXT contexto = nullptr;
+    if (espeak_ng_Initialize(&contexto) != ENS_OK) {
+        espeak_ng_ClearErrorContext(&contexto);
+        return;
+    }
+    m_iniciado = true;
+    const char* datos = nullptr;
+    espeak_Info(&datos);
+    m_rutaDatos = QString::fromLocal8Bit(datos);
+
+    // Synchronous mode: synthesis runs on this thread and nothing plays, so
+    // espeak-ng neither starts threads of its own nor touches a sound device.
+    if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, kMsPorBuffer, nullptr) != ENS_OK)
+        return;
+    espeak_SetSynthCallback(AlSintetizar);
+    if (espeak_ng_SetVoiceByName("es") != ENS_OK)
+        return;
+    m_frecuencia = espeak_ng_GetSampleRate();
+    if (m_frecuencia <= 0)
+        return;
+
+    // espeak-ng accepts the voice even when it cannot read the Spanish
+    // dictionary, and then says next to nothing: only a trial word tells.
+    std::size_t muestras = 0;
+    Pedido prueba;
+    prueba.texto = "hola";
+    prueba.entrega = [&muestras](const std::int16_t*, int cuantas) {
+        muestras += std::size_t(cuantas);
+        return true;
+    };
+    m_disponible = Sintetizar(prueba) && muestras > std::size_t(m_frecuencia) / 5;
+}
+
+bool SintetizadorEspeak::Sintetizar(Pedido& pedido) {
+    espeak_ng_SetParameter(
+        espeakRATE, std::clamp(pedido.palabrasPorMinuto, espeakRATE_MINIMUM, espeakRATE_MAXIMUM),
+        0);
+    espeak_ng_SetParameter(espeakVOLUME, std::clamp(pedido.volumen, 0, kVolumenMaximo), 0);
+    g_enCurso = &pedido;
+    const espeak_ng_STATUS estado =
+        espeak_ng_Synthesize(pedido.texto.constData(), std::size_t(pedido.texto.size()) + 1, 0,
+                             POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
+    g_enCurso = nullptr;
+    return estado == ENS_OK;
+}
+
+void SintetizadorEspeak::Encargar(Pedido pedido) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_pendientes.push_back(std::move(pedido));
+    }
+    m_hayTrabajo.notify_one();
+}
+
+void SintetizadorEspeak::Trabajar() {
+    for (;;) {
+        Pedido pedido;
+        {
+            std::unique_lock lock(m_mutex);
+            m_hayTrabajo.wait(lock, [this] { return m_salir || !m_pendientes.empty(); });
+            if (m_salir)
+                break;
+            pedido = std::move(m_pendientes.front());
+            m_pendientes.pop_front();
+        }
+        const bool cancelado = pedido.cancelado && pedido.cancelado->load();
+        const bool completa = m_disponible && !cancelado && Sintetizar(pedido);
+        if (pedido.fin)
+            pedido.fin(completa);
+    }
+    // Nobody must be left waiting for a phrase that will never come.
+    std::deque<Pedido> restantes;
+    {
+        std::lock_guard lock(m_mutex);
+        restantes.swap(m_pendientes);
+    }
+    for (Pedido& pedido : restantes)
+        if (pedido.fin)
+            pedido.fin(false);
+    if (m_iniciado)
+        espeak_ng_Terminate();
+}
+
+MuestrasVoz SintetizarMuestras(const QString& texto, int palabrasPorMinuto, int volumen,
+                               const std::function<bool(std::size_t)>& seguir) {
+    MuestrasVoz resultado;
+    SintetizadorEspeak& sintetizador = SintetizadorEspeak::Instancia();
+    if (!sintetizador.Disponible())
+        return resultado;
+    resultado.frecuencia = sintetizador.Frecuencia();
+
+    std::promise<void> terminado;
+    std::future<void> hecho = terminado.get_future();
+    SintetizadorEspeak::Pedido pedido;
+    pedido.texto = texto.toUtf8();
+    pedido.palabrasPorMinuto = palabrasPorMinuto;
+    pedido.volumen = volumen;
+    pedido.entrega = [&resultado, &seguir](const std::int16_t* muestras, int cuantas) {
+        resultado.muestras.insert(resultado.muestras.end(), muestras, muestras + cuantas);
+        return !seguir || seguir(resultado.muestras.size());
+    };
+    pedido.fin = [&terminado](bool) { terminado.set_value(); };
+    sintetizador.Encargar(std::move(pedido));
+    hecho.wait();
+    return resultado;
+}

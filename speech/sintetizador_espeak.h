@@ -1,0 +1,81 @@
+#pragma once
+// espeak-ng keeps its state in globals, initialises once per process and is not
+// thread-safe, so the whole process shares one synthesiser that makes every
+// espeak call on a thread of its own. Phrases are synthesised to memory there;
+// playing them is the caller's business.
+
+#include <QByteArray>
+#include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class SintetizadorEspeak {
+public:
+    struct Pedido {
+        QByteArray texto; // UTF-8, plain text (no SSML)
+        int palabrasPorMinuto = 175;
+        int volumen = 100;
+        // Called on the synthesis thread with each buffer as it is made;
+        // returning false abandons the rest of the phrase.
+        std::function<bool(const std::int16_t* muestras, int cuantas)> entrega;
+        // Called on the synthesis thread exactly once, when the phrase is over;
+        // `completa` is false when it was abandoned or never started.
+        std::function<void(bool completa)> fin;
+        // Checked between buffers, so a phrase can be dropped from any thread.
+        std::shared_ptr<const std::atomic<bool>> cancelado;
+    };
+
+    static SintetizadorEspeak& Instancia();
+    // Where espeak-ng-data is, instead of the system's copy. Only has an effect
+    // before the first Instancia(): espeak-ng reads its data once.
+    static void UsarDatosEn(const QByteArray& ruta);
+
+    SintetizadorEspeak(const SintetizadorEspeak&) = delete;
+    SintetizadorEspeak& operator=(const SintetizadorEspeak&) = delete;
+    ~SintetizadorEspeak();
+
+    // Whether the Spanish voice loaded and really produces speech.
+    bool Disponible() const { return m_disponible; }
+    int Frecuencia() const { return m_frecuencia; } // samples per second, mono
+    // The espeak-ng-data directory in use; empty if espeak-ng did not start.
+    const QString& RutaDatos() const { return m_rutaDatos; }
+
+    // Queues a phrase behind those already waiting; returns at once.
+    void Encargar(Pedido pedido);
+
+private:
+    SintetizadorEspeak();
+    void Iniciar();
+    bool Sintetizar(Pedido& pedido);
+    void Trabajar();
+
+    bool m_iniciado = false;
+    bool m_disponible = false;
+    int m_frecuencia = 0;
+    QString m_rutaDatos;
+
+    std::mutex m_mutex;
+    std::condition_variable m_hayTrabajo;
+    std::deque<Pedido> m_pendientes;
+    bool m_salir = false;
+    std::thread m_hilo;
+};
+
+struct MuestrasVoz {
+    std::vector<std::int16_t> muestras; // 16-bit mono
+    int frecuencia = 0;
+    double Segundos() const { return frecuencia > 0 ? double(muestras.size()) / frecuencia : 0.0; }
+};
+
+// Synthesises a phrase without playing it and waits for the result; empty when
+// the voice is not available. `seguir`, if given, is asked after every buffer
+// with the number of samples so far and stops the synthesis by returning false.
+MuestrasVoz SintetizarMuestras(const QString& texto, int palabrasPorMinuto, int volumen,
+                               const std::function<bool(std::size_t)>& seguir = {});

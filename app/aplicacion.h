@@ -28,6 +28,7 @@ public:
     ~Aplicacion() override;
 
     void Registrar(IdPantalla id, Fabrica fabrica);
+    bool Registrada(IdPantalla id) const { return m_fabricas.count(id) != 0; }
 
     // Naming a screen builds it when it does not exist.
     Pantalla& Obtener(IdPantalla id);

@@ -2,6 +2,7 @@
 
 #include "app/aplicacion.h"
 #include "screens/data_entry/datos1.h"
+#include "speech/motor_espeak.h"
 
 #include <QApplication>
 #include <QFont>
@@ -13,7 +14,9 @@ namespace {
 // past them, so that no exception ever crosses Qt's event loop.
 class AplicacionQt : public QApplication {
 public:
-    AplicacionQt(int& argc, char** argv, Aplicacion*& app) : QApplication(argc, argv), m_app(app) {}
+    using QApplication::QApplication;
+
+    void SetAplicacion(Aplicacion* app) { m_app = app; }
 
     bool notify(QObject* receptor, QEvent* evento) override {
         try {
@@ -29,18 +32,17 @@ public:
     }
 
 private:
-    Aplicacion*& m_app;
+    Aplicacion* m_app = nullptr;
 };
 
-void RegistrarPantallas(Aplicacion& app) {
-    app.Registrar(IdPantalla::Datos1, [](Aplicacion& a) { return new Datos1(a); });
+void RegistrarPantallas(Aplicacion& app, MotorVoz& voz) {
+    app.Registrar(IdPantalla::Datos1, [&voz](Aplicacion& a) { return new Datos1(a, voz); });
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    Aplicacion* app = nullptr;
-    AplicacionQt qt(argc, argv, app);
+    AplicacionQt qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrana"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrana/veltrana-32.png")));
     // The screens were laid out for a small sans-serif face; Liberation Sans
@@ -49,13 +51,17 @@ int main(int argc, char** argv) {
     // Closing windows does not end the program by itself: the registry decides.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // One voice for the whole run: a phrase started by a screen that is then
+    // closed (the results screen speaks through the data-entry screen just
+    // before the solve closes it) plays to its end.
+    MotorEspeak voz;
     Aplicacion aplicacion;
-    app = &aplicacion;
+    qt.SetAplicacion(&aplicacion);
     QObject::connect(&aplicacion, &Aplicacion::terminada, &qt, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    RegistrarPantallas(aplicacion);
+    RegistrarPantallas(aplicacion, voz);
     aplicacion.Mostrar(IdPantalla::Datos1);
     const int codigo = QApplication::exec();
-    app = nullptr;
+    qt.SetAplicacion(nullptr);
     return codigo;
 }

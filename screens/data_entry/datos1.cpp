@@ -1,17 +1,34 @@
 #include "screens/data_entry/datos1.h"
 
+#include "app/aplicacion.h"
+#include "app/booleano.h"
 #include "app/boton_grafico.h"
+#include "app/conversiones.h"
 #include "grid/qt_grid.h"
+#include "solver/error_numerado.h"
+#include "speech/motor_voz.h"
 
+#include <QFocusEvent>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 
 namespace {
 
 constexpr int kAnchoTwips = 7350;
 constexpr int kAltoTwips = 6420;
 constexpr int kLadoImagen = 24;
+
+constexpr int kPalabrasPorMinuto = 130;
+constexpr int kVolumen = 150; // above the engine's normal 100, still below clipping
+
+constexpr int kCodigoEnter = 13;
+constexpr int kAlineacionDerecha = 7;
+
+const QString kTituloValidacion = QStringLiteral("Error en Validación de Datos");
+const QString kMayorQueTres = QStringLiteral("Introduzca un número mayor que tres");
 
 template <typename Control> Control* Colocar(Control* control, const char* nombre, QRect sitio) {
     control->setObjectName(QString::fromLatin1(nombre));
@@ -21,10 +38,16 @@ template <typename Control> Control* Colocar(Control* control, const char* nombr
 
 } // namespace
 
-Datos1::Datos1(Aplicacion& app) : Pantalla(app, IdPantalla::Datos1, kAnchoTwips, kAltoTwips) {
+Datos1::Datos1(Aplicacion& app, MotorVoz& voz)
+    : Pantalla(app, IdPantalla::Datos1, kAnchoTwips, kAltoTwips), Voz(voz) {
     setWindowTitle(QStringLiteral("Veltrana"));
     CrearControles();
+    ConectarManejadores();
 }
+
+// Closing the window takes the focus from a cell still being edited, which
+// ends the edit: no handler may run on a screen half destroyed.
+Datos1::~Datos1() { Tabla->disconnect(this); }
 
 void Datos1::CrearControles() {
     Label1 = Colocar(new QLabel(QStringLiteral("Número de ecuaciones"), this), "Label1",
@@ -45,7 +68,6 @@ void Datos1::CrearControles() {
 
     ComandoVoz = Colocar(new BotonGrafico(QStringLiteral("Desactivar Voz"), this), "ComandoVoz",
                          Twips(5760, 2520, 1455, 855));
-    ComandoVoz->SetPicture(QIcon(QStringLiteral(":/veltrana/voz_activa.png")), kLadoImagen);
     BotonAcerca = Colocar(new BotonGrafico(QStringLiteral("A&cerca de"), this), "BotonAcerca",
                           Twips(5760, 3480, 1455, 855));
     Resolver = Colocar(new BotonGrafico(QStringLiteral("&Resolver"), this), "Resolver",
@@ -67,6 +89,189 @@ void Datos1::CrearControles() {
     setTabOrder(Tabla, BotonSalir);
     setTabOrder(BotonSalir, Resolver);
     setTabOrder(Resolver, BotonAcerca);
+
+    MostrarVoz(true); // the design-time caption
 }
 
-void Datos1::Hablar(const QString&) {}
+void Datos1::ConectarManejadores() {
+    const auto alPulsar = [this](QPushButton* boton, void (Datos1::*manejador)()) {
+        connect(boton, &QPushButton::clicked, this,
+                [this, manejador] { Manejar([this, manejador] { (this->*manejador)(); }); });
+    };
+    alPulsar(OK1, &Datos1::OK1_Click);
+    alPulsar(BotonCambio, &Datos1::BotonCambio_Click);
+    alPulsar(ComandoVoz, &Datos1::ComandoVoz_Click);
+    alPulsar(BotonAcerca, &Datos1::BotonAcerca_Click);
+    alPulsar(BotonSalir, &Datos1::BotonSalir_Click);
+    connect(Tabla, &QtGrid::CellEdited, this,
+            [this](int row, int col) { Manejar([=, this] { Tabla_CellEdited(row, col); }); });
+    NumeroEcuaciones->installEventFilter(this);
+}
+
+bool Datos1::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto != NumeroEcuaciones)
+        return Pantalla::eventFilter(objeto, evento);
+    if (evento->type() == QEvent::FocusIn) {
+        // A message box, the help or another program handing the focus back
+        // is not a new arrival; the program sending it here is.
+        const Qt::FocusReason razon = static_cast<QFocusEvent*>(evento)->reason();
+        const bool devuelto = razon == Qt::ActiveWindowFocusReason || razon == Qt::PopupFocusReason;
+        if (!devuelto || m_focoPedido) {
+            m_focoPedido = false;
+            Manejar([this] { NumeroEcuaciones_GotFocus(); });
+        }
+    } else if (evento->type() == QEvent::KeyPress) {
+        const auto* tecla = static_cast<QKeyEvent*>(evento);
+        if (tecla->key() == Qt::Key_Return || tecla->key() == Qt::Key_Enter)
+            Manejar([this] { NumeroEcuaciones_KeyPress(kCodigoEnter); });
+    }
+    return false; // the key goes on to the box unchanged
+}
+
+// Every time the screen becomes the active one: count entry, voice on.
+void Datos1::Form_Activate() {
+    SetPuntero(Puntero::Predeterminado);
+    Tabla->SetColumnWidth(0, 600);
+    for (int columna = 1; columna <= 4; ++columna)
+        Tabla->SetColumnWidth(columna, 1100);
+    VozActiva = kVerdadero;
+    MostrarVoz(true);
+    EstadoCuenta();
+    m_focoPedido = true;
+    NumeroEcuaciones->setFocus(Qt::OtherFocusReason);
+}
+
+void Datos1::EstadoCuenta() {
+    Tabla->setEnabled(false);
+    NumeroEcuaciones->setEnabled(true);
+    Resolver->hide();
+    OK1->show();
+    BotonCambio->hide();
+}
+
+void Datos1::EnfocarNumeroEcuaciones() {
+    if (focusWidget() != NumeroEcuaciones)
+        m_focoPedido = true;
+    NumeroEcuaciones->setFocus(Qt::OtherFocusReason);
+}
+
+void Datos1::NumeroEcuaciones_GotFocus() {
+    Hablar(NumeroEcuaciones->toolTip());
+    OK1->show();
+}
+
+void Datos1::NumeroEcuaciones_KeyPress(int codigo) {
+    if (codigo == kCodigoEnter)
+        OK1_Click();
+}
+
+void Datos1::OK1_Click() {
+    // Whatever goes wrong while confirming (not a number, out of range, a size
+    // the grid refuses) is, to the user, a count that is not valid.
+    try {
+        ConfirmarCuenta();
+    } catch (const ErrorNumerado&) {
+        MensajeError(kMayorQueTres);
+        EnfocarNumeroEcuaciones();
+    }
+}
+
+void Datos1::ConfirmarCuenta() {
+    const std::int16_t cuenta = TextoAEntero16(NumeroEcuaciones->text(), QLocale());
+    if (cuenta == 32767) // one more row would not fit
+        throw ErrorNumerado(NumeroError::Desbordamiento);
+    Tabla->SetRowCount(cuenta + 1);
+    if (Tabla->RowCount() < 5) {
+        MensajeError(kMayorQueTres);
+        EnfocarNumeroEcuaciones();
+        return;
+    }
+    Hablar(QStringLiteral("Introduzca los datos de las ecuaciones"));
+    NumeroEcuaciones->setEnabled(false);
+    OK1->hide();
+    BotonCambio->show();
+
+    Tabla->SetCurrentCol(0);
+    for (std::int32_t fila = 1; fila < Tabla->RowCount(); ++fila) {
+        Tabla->SetCurrentRow(fila);
+        Tabla->SetCellText(fila);
+    }
+    Tabla->setEnabled(true);
+    Resolver->show();
+    Tabla->SetCurrentRow(1);
+    Tabla->SetCurrentCol(1);
+    Tabla->setFocus(Qt::OtherFocusReason);
+}
+
+void Datos1::BotonCambio_Click() {
+    Tabla->setEnabled(false);
+    NumeroEcuaciones->setEnabled(true);
+    BotonCambio->hide();
+    Resolver->hide();
+    EnfocarNumeroEcuaciones();
+}
+
+void Datos1::BotonAcerca_Click() {
+    if (App().Registrada(IdPantalla::AcercaDe))
+        App().Mostrar(IdPantalla::AcercaDe);
+}
+
+void Datos1::BotonSalir_Click() { App().Terminar(); }
+
+void Datos1::MensajeError(const QString& texto) {
+    Hablar(texto);
+    QMessageBox mensaje(QMessageBox::Warning, kTituloValidacion, texto, QMessageBox::Ok, this);
+    mensaje.exec();
+}
+
+// Each finished cell must hold a number, rewritten in its normal form; a cell
+// that does not is marked and put back into editing for correction.
+void Datos1::Tabla_CellEdited(int row, int col) {
+    const std::int32_t filaActual = Tabla->CurrentRow();
+    const std::int32_t columnaActual = Tabla->CurrentCol();
+    try {
+        Tabla->SetCurrentRow(row);
+        Tabla->SetCurrentCol(col);
+        const double valor = TextoADoble(Tabla->CellText(), QLocale());
+        Tabla->SetCellText(valor);
+        Tabla->SetCellColors(Tabla->NormalColors());
+        Tabla->SetCellAlignment(kAlineacionDerecha);
+        Tabla->SetCurrentRow(filaActual);
+        Tabla->SetCurrentCol(columnaActual);
+    } catch (const ErrorNumerado&) {
+        Tabla->SetCurrentRow(row);
+        Tabla->SetCurrentCol(col);
+        Tabla->SetCellColors(Tabla->MarkColors());
+        Tabla->ReopenEdit();
+    }
+}
+
+void Datos1::Hablar(const QString& texto) {
+    if (VozActiva != kVerdadero)
+        return;
+    Voz.StopSpeech();
+    Voz.SetSpeakingRate(kPalabrasPorMinuto);
+    Voz.SetVolume(kVolumen);
+    Voz.Speak(texto);
+}
+
+void Datos1::ComandoVoz_Click() {
+    if (VozActiva == kVerdadero) {
+        VozActiva = kFalso;
+        Voz.StopSpeech();
+        MostrarVoz(false);
+    } else {
+        VozActiva = kVerdadero;
+        MostrarVoz(true);
+    }
+}
+
+// The caption names what a click will do; the tooltip says when nothing can
+// be heard anyway.
+void Datos1::MostrarVoz(bool activa) {
+    ComandoVoz->setText(activa ? QStringLiteral("Desactivar Voz") : QStringLiteral("Activar Voz"));
+    ComandoVoz->SetPicture(QIcon(activa ? QStringLiteral(":/veltrana/voz_activa.png")
+                                        : QStringLiteral(":/veltrana/voz_inactiva.png")),
+                           kLadoImagen);
+    ComandoVoz->setToolTip(Voz.Available() ? QString() : Voz.UnavailableReason());
+}

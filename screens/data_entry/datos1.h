@@ -1,6 +1,7 @@
 #pragma once
 // The data-entry screen: the user states how many equations the system has,
-// types their coefficients into the grid and asks for the solution.
+// types their coefficients into the grid and asks for the solution. It also
+// owns the program's voice: every screen speaks through Hablar.
 
 #include "app/datos1_publico.h"
 #include "app/pantalla.h"
@@ -8,33 +9,60 @@
 #include <cstdint>
 
 class BotonGrafico;
+class MotorVoz;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QtGrid;
 
 class Datos1 : public Pantalla, public Datos1Publico {
     Q_OBJECT
 
 public:
-    explicit Datos1(Aplicacion& app);
+    Datos1(Aplicacion& app, MotorVoz& voz);
+    ~Datos1() override;
 
     void Hablar(const QString& texto) override;
     std::int32_t n() const override { return m_n; }
 
+    void Form_Activate() override;
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
 private:
     void CrearControles();
+    void ConectarManejadores();
+
+    void NumeroEcuaciones_GotFocus();
+    void NumeroEcuaciones_KeyPress(int codigo);
+    void OK1_Click();
+    void BotonCambio_Click();
+    void ComandoVoz_Click();
+    void BotonAcerca_Click();
+    void BotonSalir_Click();
+    void Tabla_CellEdited(int row, int col);
+
+    void ConfirmarCuenta();
+    void MensajeError(const QString& texto);
+    void EstadoCuenta();
+    void EnfocarNumeroEcuaciones();
+    void MostrarVoz(bool activa);
 
     QLabel* Label1 = nullptr;
     QLineEdit* NumeroEcuaciones = nullptr;
     QLabel* Label2 = nullptr;
-    QPushButton* OK1 = nullptr;
+    BotonGrafico* OK1 = nullptr;
     BotonGrafico* BotonCambio = nullptr;
     BotonGrafico* ComandoVoz = nullptr;
     BotonGrafico* BotonAcerca = nullptr;
     BotonGrafico* Resolver = nullptr;
     BotonGrafico* BotonSalir = nullptr;
     QtGrid* Tabla = nullptr;
+    MotorVoz& Voz;
 
     std::int32_t m_n = 0;
+    std::int16_t VozActiva = 0; // -1 while the voice is on
+    // The program itself sent the focus to the count box, so its arrival is
+    // a new got-focus even when it comes with the window's activation.
+    bool m_focoPedido = false;
 };

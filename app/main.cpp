@@ -2,6 +2,7 @@
 
 #include "app/aplicacion.h"
 #include "screens/data_entry/datos1.h"
+#include "screens/results/respuesta.h"
 #include "speech/motor_espeak.h"
 
 #include <QApplication>
@@ -37,6 +38,7 @@ private:
 
 void RegistrarPantallas(Aplicacion& app, MotorVoz& voz) {
     app.Registrar(IdPantalla::Datos1, [&voz](Aplicacion& a) { return new Datos1(a, voz); });
+    app.Registrar(IdPantalla::Respuesta, [](Aplicacion& a) { return new Respuesta(a); });
 }
 
 } // namespace

@@ -7,8 +7,10 @@
 #include "app/pantalla.h"
 
 #include <cstdint>
+#include <vector>
 
 class BotonGrafico;
+class ErrorNumerado;
 class MotorVoz;
 class QLabel;
 class QLineEdit;
@@ -40,9 +42,16 @@ private:
     void ComandoVoz_Click();
     void BotonAcerca_Click();
     void BotonSalir_Click();
+    void Resolver_Click();
     void Tabla_CellEdited(int row, int col);
 
     void ConfirmarCuenta();
+    struct Coeficientes {
+        explicit Coeficientes(std::size_t n) : A(n), B(n), C(n), D(n) {}
+        std::vector<double> A, B, C, D;
+    };
+    void LeerCoeficientes(Coeficientes& coeficientes);
+    void AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda);
     void MensajeError(const QString& texto);
     void EstadoCuenta();
     void EnfocarNumeroEcuaciones();

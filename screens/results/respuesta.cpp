@@ -1,0 +1,86 @@
+#include "screens/results/respuesta.h"
+
+#include "app/aplicacion.h"
+#include "app/boton_grafico.h"
+#include "app/booleano.h"
+#include "grid/qt_grid.h"
+
+#include <QIcon>
+
+namespace {
+
+constexpr int kAnchoTwips = 5415;
+constexpr int kAltoTwips = 5130;
+constexpr int kAnchoIncognitaTwips = 1000; // fits "Incógnita" and "x32766"
+constexpr int kAnchoValorTwips = 2000;
+constexpr int kDerecha = 7; // right-aligned, vertically centred
+
+} // namespace
+
+Respuesta::Respuesta(Aplicacion& app) : Pantalla(app, IdPantalla::Respuesta, kAnchoTwips, kAltoTwips) {
+    setWindowTitle(QStringLiteral("Veltrana"));
+
+    Incognitas = new QtGrid(QStringLiteral("^Incógnita|^Valor"), this);
+    Incognitas->setObjectName(QStringLiteral("Incognitas"));
+    Incognitas->setGeometry(Twips(120, 240, 3135, 4695));
+    Incognitas->SetColumnWidth(0, kAnchoIncognitaTwips);
+    // Nothing reads the table back: typing into it would only mislead.
+    Incognitas->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    Command2 = new BotonGrafico(QStringLiteral("&Ingresar nuevos datos"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(Twips(3480, 2880, 1815, 975));
+    Command2->SetPicture(QIcon(QStringLiteral(":/veltrana/nuevos_datos.png")), 32);
+
+    Command1 = new BotonGrafico(QStringLiteral("&Salir"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(Twips(3480, 3960, 1815, 975));
+
+    setTabOrder(Incognitas, Command1);
+    setTabOrder(Command1, Command2);
+
+    connect(Command1, &QPushButton::clicked, this, [this] { Manejar([this] { Command1_Click(); }); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Manejar([this] { Command2_Click(); }); });
+}
+
+void Respuesta::Form_Activate() {
+    SetPuntero(Puntero::RelojDeArena);
+    TerminarAlCerrar = kVerdadero;
+    // Once a solve has closed the data-entry screen there is no voice to speak
+    // with and no count to read: the table keeps the system it was filled with.
+    if (Datos1Publico* datos = App().Datos1()) {
+        datos->Hablar(QStringLiteral("Resolución del sistema tridiagonal"));
+        Incognitas->SetColumnWidth(1, kAnchoValorTwips);
+        Incognitas->SetRowCount(datos->n() + 1); // n is at most 32 767: no overflow
+        LlenarIncognitas(datos->n());
+    }
+    SetPuntero(Puntero::Predeterminado);
+}
+
+void Respuesta::LlenarIncognitas(std::int32_t n) {
+    const std::vector<double>& solucion = App().Modulo().Solucion;
+    for (std::int32_t i = 1; i <= n; ++i) {
+        Incognitas->SetCurrentRow(i);
+        Incognitas->SetCurrentCol(0);
+        Incognitas->SetCellText(QStringLiteral("x%1").arg(i));
+        Incognitas->SetCurrentCol(1);
+        Incognitas->SetCellText(solucion.at(static_cast<std::size_t>(i) - 1));
+        Incognitas->SetCellAlignment(kDerecha); // numbers line up by their last digit
+    }
+    // Keyboard and screen-reader users start reading at x1.
+    Incognitas->SetCurrentRow(n > 0 ? 1 : 0);
+    Incognitas->SetCurrentCol(0);
+}
+
+void Respuesta::Command1_Click() { App().Terminar(); }
+
+void Respuesta::Command2_Click() {
+    App().Mostrar(IdPantalla::Datos1);
+    TerminarAlCerrar = kFalso;
+    App().Descargar(IdPantalla::Respuesta);
+}
+
+void Respuesta::Form_Unload() {
+    if (TerminarAlCerrar == kVerdadero)
+        App().Terminar();
+}

@@ -1,8 +1,10 @@
 // Veltrana: solves tridiagonal linear systems, speaking its prompts aloud.
 
 #include "app/aplicacion.h"
+#include "screens/about/acerca_de.h"
 #include "screens/data_entry/datos1.h"
 #include "screens/results/respuesta.h"
+#include "screens/splash/portada.h"
 #include "speech/motor_espeak.h"
 
 #include <QApplication>
@@ -39,6 +41,8 @@ private:
 void RegistrarPantallas(Aplicacion& app, MotorVoz& voz) {
     app.Registrar(IdPantalla::Datos1, [&voz](Aplicacion& a) { return new Datos1(a, voz); });
     app.Registrar(IdPantalla::Respuesta, [](Aplicacion& a) { return new Respuesta(a); });
+    app.Registrar(IdPantalla::AcercaDe, [](Aplicacion& a) { return new AcercaDe(a); });
+    app.Registrar(IdPantalla::Portada, [](Aplicacion& a) { return new Portada(a); });
 }
 
 } // namespace
@@ -62,7 +66,7 @@ int main(int argc, char** argv) {
     QObject::connect(&aplicacion, &Aplicacion::terminada, &qt, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     RegistrarPantallas(aplicacion, voz);
-    aplicacion.Mostrar(IdPantalla::Datos1);
+    aplicacion.Mostrar(IdPantalla::Portada);
     const int codigo = QApplication::exec();
     qt.SetAplicacion(nullptr);
     return codigo;

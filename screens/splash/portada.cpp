@@ -1,0 +1,116 @@
+#include "screens/splash/portada.h"
+
+#include "app/aplicacion.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+
+namespace {
+
+constexpr int kAnchoTwips = 8490;
+constexpr int kAltoTwips = 3975;
+
+QLabel* Etiqueta(QWidget* padre, const char* nombre, const QString& texto, QRect sitio,
+                 double puntos, bool negrita, Qt::Alignment alineacion) {
+    auto* etiqueta = new QLabel(texto, padre);
+    etiqueta->setObjectName(QString::fromLatin1(nombre));
+    QFont fuente(QStringLiteral("Arial"));
+    fuente.setPointSizeF(puntos);
+    fuente.setBold(negrita);
+    etiqueta->setFont(fuente);
+    etiqueta->setAlignment(alineacion | Qt::AlignTop);
+    etiqueta->setGeometry(sitio);
+    return etiqueta;
+}
+
+// A label sized to its text that keeps its right edge, as right-aligned
+// captions do when their text changes length.
+void AjustarDesdeLaDerecha(QLabel* etiqueta) {
+    const int derecha = etiqueta->geometry().right();
+    etiqueta->adjustSize();
+    etiqueta->move(derecha - etiqueta->width() + 1, etiqueta->y());
+}
+
+bool EsClic(const QMouseEvent* e, const QWidget* sobre) {
+    return e->button() == Qt::LeftButton && sobre->rect().contains(e->position().toPoint());
+}
+
+} // namespace
+
+Portada::Portada(Aplicacion& app) : Pantalla(app, IdPantalla::Portada, kAnchoTwips, kAltoTwips) {
+    setWindowTitle(QString());
+    setFocusPolicy(Qt::StrongFocus); // nothing on it takes the focus: keys come here
+
+    Frame1 = new QFrame(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setFrameShape(QFrame::StyledPanel);
+    Frame1->setFrameShadow(QFrame::Sunken);
+    Frame1->setGeometry(Twips(150, 60, 8145, 3795));
+    Frame1->installEventFilter(this);
+
+    auto* imgLogo = new QLabel(Frame1);
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    imgLogo->setPixmap(QPixmap(QStringLiteral(":/veltrana/logo.png")));
+    imgLogo->setGeometry(Twips(240, 360, 3240, 2190));
+
+    auto* nombre = Etiqueta(Frame1, "lblProductName", QStringLiteral("Veltrana"),
+                            Twips(3720, 240, 4215, 2325), 32.25, true, Qt::AlignLeft);
+    nombre->setWordWrap(true);
+    nombre->setFixedHeight(nombre->heightForWidth(nombre->width())); // follows the text
+    AjustarDesdeLaDerecha(Etiqueta(Frame1, "lblPlatform", QStringLiteral("Para Win32"),
+                                   Twips(6120, 2520, 1725, 360), 15.75, true, Qt::AlignRight));
+    Etiqueta(Frame1, "lblWarning_0", QStringLiteral("Diseño y Programación: Tarquino"),
+             Twips(240, 2760, 3975, 195), 8.25, true, Qt::AlignLeft);
+    AjustarDesdeLaDerecha(Etiqueta(Frame1, "lblVersion", QStringLiteral("Versión 1.00"),
+                                   Twips(6120, 2880, 1410, 285), 12, true, Qt::AlignRight));
+    Etiqueta(Frame1, "lblWarning_1", QStringLiteral("Valparaíso, Chile. Julio de 2000."),
+             Twips(240, 3000, 3495, 195), 8.25, false, Qt::AlignLeft);
+    Etiqueta(Frame1, "lblCopyright", QStringLiteral("Pulse una tecla para continuar"),
+             Twips(120, 3360, 7935, 255), 8.25, false, Qt::AlignHCenter);
+
+    // Labels and the logo keep their clicks: only the margin and the free
+    // parts of the frame hand over.
+    for (QLabel* estatica : Frame1->findChildren<QLabel*>())
+        estatica->installEventFilter(this);
+}
+
+bool Portada::eventFilter(QObject* objeto, QEvent* evento) {
+    const bool raton = evento->type() == QEvent::MouseButtonPress ||
+                       evento->type() == QEvent::MouseButtonRelease ||
+                       evento->type() == QEvent::MouseButtonDblClick;
+    if (!raton)
+        return Pantalla::eventFilter(objeto, evento);
+    if (objeto == Frame1 && evento->type() == QEvent::MouseButtonRelease &&
+        EsClic(static_cast<QMouseEvent*>(evento), Frame1))
+        Manejar([this] { Frame1_Click(); });
+    return true;
+}
+
+void Portada::keyPressEvent(QKeyEvent* e) {
+    // Keys that type nothing (arrows, function keys, modifiers alone) do not count.
+    if (e->text().isEmpty())
+        return Pantalla::keyPressEvent(e);
+    const int codigo = e->text().at(0).unicode();
+    Manejar([this, codigo] { Form_KeyPress(codigo); });
+}
+
+void Portada::mouseReleaseEvent(QMouseEvent* e) {
+    if (EsClic(e, this))
+        Manejar([this] { Form_Click(); });
+}
+
+void Portada::Form_Click() { Continuar(); }
+void Portada::Form_KeyPress(int) { Continuar(); }
+void Portada::Frame1_Click() { Continuar(); }
+
+// The data-entry screen opens before this one goes, so the program always
+// has an open screen. A second key already on its way finds nothing to do.
+void Portada::Continuar() {
+    if (App().Existente(IdPantalla::Portada) != this)
+        return;
+    App().Mostrar(IdPantalla::Datos1);
+    App().Descargar(IdPantalla::Portada);
+}

@@ -116,7 +116,7 @@ private slots:
     }
 
     // The user keeps every cell and is told what failed and where.
-    void failed_solve_keeps_the_data_data() {
+    void failed_solve_keeps_typed_cells_data() {
         QTest::addColumn<Filas>("filas");
         QTest::addColumn<QString>("mensaje");
         QTest::addColumn<QPoint>("celdaActual"); // (0, 0): not a cell failure
@@ -128,8 +128,11 @@ private slots:
         Filas letras = Clasico();
         letras[1][2] = "abc";
         QTest::newRow("not a number") << letras << "No coinciden los tipos: la celda de la fila 2, columna C," << QPoint(2, 3);
+        Filas enorme = Clasico();
+        enorme[2][1] = "1e999";
+        QTest::newRow("out of range") << enorme << "Error de Desbordamiento: la celda de la fila 3, columna B, contiene" << QPoint(3, 2);
     }
-    void failed_solve_keeps_the_data() {
+    void failed_solve_keeps_typed_cells() {
         QFETCH(Filas, filas);
         QFETCH(QString, mensaje);
         QFETCH(QPoint, celdaActual);

@@ -270,11 +270,15 @@ void Datos1::AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda) {
     QString texto;
     if (enCelda) {
         const QChar columna = QChar(u'A' + (Tabla->CurrentCol() - 1));
-        texto = QStringLiteral("%1: la celda de la fila %2, columna %3, no contiene un número. "
+        const QString problema = error.numero() == NumeroError::Desbordamiento
+                                     ? QStringLiteral("contiene un número demasiado grande")
+                                     : QStringLiteral("no contiene un número");
+        texto = QStringLiteral("%1: la celda de la fila %2, columna %3, %4. "
                                "Corríjala y pulse Resolver de nuevo.")
                     .arg(fallo)
                     .arg(Tabla->CurrentRow())
-                    .arg(columna);
+                    .arg(columna)
+                    .arg(problema);
         Tabla->setFocus(Qt::OtherFocusReason);
     } else if (error.ecuacion() > 0) {
         texto = QStringLiteral("%1: la resolución se detuvo en la ecuación %2. El sistema no puede "

@@ -12,8 +12,15 @@ bin=${VELTRANA_BIN:-$root/build/default/bin/veltrana}
 display=:$(( 90 + RANDOM % 100 ))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $app $xvfb 2>/dev/null || true' EXIT
+wm=""
+trap 'kill $app $wm $xvfb 2>/dev/null || true' EXIT
 sleep 1
+# A window manager draws the title bars and hands focus back as a desktop does.
+if command -v openbox >/dev/null; then
+  DISPLAY=$display openbox >/dev/null 2>&1 &
+  wm=$!
+  sleep 0.5
+fi
 DISPLAY=$display dbus-run-session -- "$bin" >/dev/null 2>&1 &
 app=$!
 sleep "$wait_s"

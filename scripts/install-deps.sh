@@ -13,7 +13,9 @@ PACKAGES=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth xdotool imagemagick dbus dbus-x11
   pulseaudio pulseaudio-utils sox
-  libclang-rt-14-dev
+  clang libclang-rt-14-dev
+  python3-pyatspi at-spi2-core openbox x11-utils
+  dpkg-dev file desktop-file-utils appstream lintian
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // Veltrana: solves tridiagonal linear systems, speaking its prompts aloud.
 
 #include "app/aplicacion.h"
+#include "app/lector_pantalla.h"
 #include "screens/about/acerca_de.h"
 #include "screens/data_entry/datos1.h"
 #include "screens/results/respuesta.h"
@@ -38,8 +39,9 @@ private:
     Aplicacion* m_app = nullptr;
 };
 
-void RegistrarPantallas(Aplicacion& app, MotorVoz& voz) {
-    app.Registrar(IdPantalla::Datos1, [&voz](Aplicacion& a) { return new Datos1(a, voz); });
+void RegistrarPantallas(Aplicacion& app, MotorVoz& voz, LectorPantalla& lector) {
+    app.Registrar(IdPantalla::Datos1,
+                  [&voz, &lector](Aplicacion& a) { return new Datos1(a, voz, &lector); });
     app.Registrar(IdPantalla::Respuesta, [](Aplicacion& a) { return new Respuesta(a); });
     app.Registrar(IdPantalla::AcercaDe, [](Aplicacion& a) { return new AcercaDe(a); });
     app.Registrar(IdPantalla::Portada, [](Aplicacion& a) { return new Portada(a); });
@@ -61,11 +63,13 @@ int main(int argc, char** argv) {
     // closed (the results screen speaks through the data-entry screen just
     // before the solve closes it) plays to its end.
     MotorEspeak voz;
+    // Followed for the whole run: a reader may start or stop at any time.
+    LectorPantallaDBus lector;
     Aplicacion aplicacion;
     qt.SetAplicacion(&aplicacion);
     QObject::connect(&aplicacion, &Aplicacion::terminada, &qt, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    RegistrarPantallas(aplicacion, voz);
+    RegistrarPantallas(aplicacion, voz, lector);
     aplicacion.Mostrar(IdPantalla::Portada);
     const int codigo = QApplication::exec();
     qt.SetAplicacion(nullptr);

@@ -1,5 +1,6 @@
 #include "app/pantalla.h"
 
+#include "app/accesibilidad.h"
 #include "app/aplicacion.h"
 #include "solver/error_numerado.h"
 
@@ -26,6 +27,7 @@ QString DescribirFallo(std::exception_ptr fallo) {
 
 Pantalla::Pantalla(Aplicacion& app, IdPantalla id, int anchoTwips, int altoTwips)
     : m_app(app), m_id(id) {
+    PresentarPantallasComoVentanas();
     // Fixed border: no resizing, no minimize or maximize button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |

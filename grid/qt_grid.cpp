@@ -5,9 +5,12 @@
 #include "solver/error_numerado.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QPainter>
 #include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
@@ -554,6 +557,8 @@ void QtGrid::adoptViewCurrent() {
 }
 
 void QtGrid::keyPressEvent(QKeyEvent* event) {
+    if (clipboardKey(event))
+        return;
     {
         UserAction action(this);
         adoptViewCurrent();
@@ -571,6 +576,25 @@ void QtGrid::keyPressEvent(QKeyEvent* event) {
         }
     }
     raisePendingEdit();
+}
+
+// Raised outside UserAction: the screen's handler may move the current cell
+// and show a message box, and no edit of the user's is in flight.
+bool QtGrid::clipboardKey(QKeyEvent* event) {
+    if (state() == EditingState)
+        return false;
+    const bool paste = event->matches(QKeySequence::Paste);
+    const bool copy = !paste && event->matches(QKeySequence::Copy) &&
+                      isSignalConnected(QMetaMethod::fromSignal(&QtGrid::CopyRequested));
+    if (!paste && !copy)
+        return false;
+    adoptViewCurrent();
+    event->accept();
+    if (paste)
+        emit PasteRequested(QGuiApplication::clipboard()->text());
+    else
+        emit CopyRequested();
+    return true;
 }
 
 // Typing starts an edit; it never jumps to a matching cell.

@@ -80,6 +80,14 @@ public:
 
 signals:
     void CellEdited(int row, int col);
+    // Ctrl+V with no editor open (an open editor pastes into itself): the
+    // clipboard's text, for the screen to place and check; a grid knows no
+    // rules for what a cell may hold. The current cell is then the one the
+    // user sees as current.
+    void PasteRequested(const QString& text);
+    // Ctrl+C with no editor open, when a screen listens: it decides what a
+    // copy holds. With no listener the current cell's text is copied.
+    void CopyRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -118,6 +126,7 @@ private:
     void endUserEdit(QWidget* editor, Leave leave, QKeyEvent* key);
     void moveAcross(bool forward);
     void adoptViewCurrent();
+    bool clipboardKey(QKeyEvent* event);
     void raisePendingEdit();
 
     GridModel* m_model = nullptr;

@@ -1,14 +1,18 @@
 #include "screens/data_entry/datos1.h"
 
+#include "app/accesibilidad.h"
 #include "app/aplicacion.h"
 #include "app/booleano.h"
 #include "app/boton_grafico.h"
 #include "app/conversiones.h"
+#include "app/lector_pantalla.h"
+#include "grid/portapapeles.h"
 #include "grid/qt_grid.h"
 #include "solver/error_numerado.h"
 #include "solver/resolver_sistema.h"
 #include "speech/motor_voz.h"
 
+#include <QAccessible>
 #include <QFocusEvent>
 #include <algorithm>
 #include <QIcon>
@@ -28,9 +32,17 @@ constexpr int kVolumen = 150; // above the engine's normal 100, still below clip
 
 constexpr int kCodigoEnter = 13;
 constexpr int kAlineacionDerecha = 7;
+constexpr std::int32_t kColumnaD = 4;
 
 const QString kTituloValidacion = QStringLiteral("Error en Validación de Datos");
 const QString kMayorQueTres = QStringLiteral("Introduzca un número mayor que tres");
+const QString kTituloPegado = QStringLiteral("Pegado Parcial de Datos");
+
+// "1 fila", "3 filas".
+QString Cantidad(qsizetype cantidad, const char* singular, const char* plural) {
+    return QStringLiteral("%1 %2").arg(cantidad).arg(
+        QString::fromUtf8(cantidad == 1 ? singular : plural));
+}
 
 template <typename Control> Control* Colocar(Control* control, const char* nombre, QRect sitio) {
     control->setObjectName(QString::fromLatin1(nombre));
@@ -40,10 +52,12 @@ template <typename Control> Control* Colocar(Control* control, const char* nombr
 
 } // namespace
 
-Datos1::Datos1(Aplicacion& app, MotorVoz& voz)
-    : Pantalla(app, IdPantalla::Datos1, kAnchoTwips, kAltoTwips), Voz(voz) {
+Datos1::Datos1(Aplicacion& app, MotorVoz& voz, LectorPantalla* lector)
+    : Pantalla(app, IdPantalla::Datos1, kAnchoTwips, kAltoTwips), Voz(voz), Lector(lector) {
     setWindowTitle(QStringLiteral("Veltrana"));
     CrearControles();
+    // "A&cerca de" and "&Cambiar Número de Ecuaciones" share Alt+C.
+    UnificarTeclasDeAcceso(*this);
     ConectarManejadores();
 }
 
@@ -81,6 +95,9 @@ void Datos1::CrearControles() {
     Tabla = Colocar(new QtGrid(QStringLiteral("^ n |^A|^B|^C|^D;|1|2|3"), this), "Tabla",
                     Twips(120, 960, 5415, 5295));
     Tabla->setToolTip(QStringLiteral("Introduzca los datos de las ecuaciones"));
+    // A table's accessible description does not fall back on its tooltip.
+    Tabla->setAccessibleName(QStringLiteral("Coeficientes de las ecuaciones"));
+    Tabla->setAccessibleDescription(Tabla->toolTip());
 
     // The tab order the screen was designed with: count box, voice, OK,
     // change count, grid, exit, solve, about.
@@ -108,7 +125,12 @@ void Datos1::ConectarManejadores() {
     alPulsar(Resolver, &Datos1::Resolver_Click);
     connect(Tabla, &QtGrid::CellEdited, this,
             [this](int row, int col) { Manejar([=, this] { Tabla_CellEdited(row, col); }); });
+    connect(Tabla, &QtGrid::PasteRequested, this,
+            [this](const QString& texto) { Manejar([&, this] { Tabla_Paste(texto); }); });
     NumeroEcuaciones->installEventFilter(this);
+    if (Lector)
+        connect(Lector, &LectorPantalla::ActivoCambiado, this,
+                [this](bool activo) { Manejar([=, this] { Lector_ActivoCambiado(activo); }); });
 }
 
 bool Datos1::eventFilter(QObject* objeto, QEvent* evento) {
@@ -252,15 +274,19 @@ void Datos1::Resolver_Click() {
 void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
     std::vector<double>* columnas[] = {&coeficientes.A, &coeficientes.B, &coeficientes.C,
                                        &coeficientes.D};
+    const QLocale regional;
     Tabla->SetCurrentCol(1);
     for (std::int32_t i = 1; i <= m_n; ++i) {
         Tabla->SetCurrentRow(i);
         for (int c = 1; c <= 4; ++c) {
             Tabla->SetCurrentCol(c);
-            if (Tabla->CellText().isEmpty())
-                Tabla->SetCellText(QStringLiteral("0"));
-            (*columnas[c - 1])[static_cast<std::size_t>(i) - 1] =
-                TextoADoble(Tabla->CellText(), QLocale());
+            QString texto = Tabla->CellText();
+            if (texto.isEmpty()) {
+                texto = QStringLiteral("0");
+                Tabla->SetCellText(texto);
+                Tabla->SetCellAlignment(kAlineacionDerecha); // lined up with the checked cells
+            }
+            (*columnas[c - 1])[static_cast<std::size_t>(i) - 1] = TextoADoble(texto, regional);
         }
     }
 }
@@ -305,25 +331,121 @@ void Datos1::MensajeError(const QString& texto) {
 void Datos1::Tabla_CellEdited(int row, int col) {
     const std::int32_t filaActual = Tabla->CurrentRow();
     const std::int32_t columnaActual = Tabla->CurrentCol();
-    try {
-        Tabla->SetCurrentRow(row);
-        Tabla->SetCurrentCol(col);
-        const double valor = TextoADoble(Tabla->CellText(), QLocale());
-        Tabla->SetCellText(valor);
-        Tabla->SetCellColors(Tabla->NormalColors());
-        Tabla->SetCellAlignment(kAlineacionDerecha);
+    if (ComprobarCelda(row, col)) {
         Tabla->SetCurrentRow(filaActual);
         Tabla->SetCurrentCol(columnaActual);
-    } catch (const ErrorNumerado&) {
-        Tabla->SetCurrentRow(row);
-        Tabla->SetCurrentCol(col);
-        Tabla->SetCellColors(Tabla->MarkColors());
+    } else {
         Tabla->ReopenEdit();
     }
 }
 
+// The one check of a cell's entry, typed or pasted; the cell is left as the
+// current cell. One that is not a number keeps its text, so the user sees
+// what to correct.
+bool Datos1::ComprobarCelda(std::int32_t fila, std::int32_t columna) {
+    try {
+        Tabla->SetCurrentRow(fila);
+        Tabla->SetCurrentCol(columna);
+        const double valor = TextoADoble(Tabla->CellText(), QLocale());
+        Tabla->SetCellText(valor);
+        Tabla->SetCellColors(Tabla->NormalColors());
+        Tabla->SetCellAlignment(kAlineacionDerecha);
+        return true;
+    } catch (const ErrorNumerado&) {
+        Tabla->SetCurrentRow(fila);
+        Tabla->SetCurrentCol(columna);
+        Tabla->SetCellColors(Tabla->MarkColors());
+        return false;
+    }
+}
+
+// A block copied from a spreadsheet fills the grid from the current cell on.
+// No editor is reopened for a rejected field: one after another they would
+// hold the user in a chain of corrections. Every rejected field stays marked
+// and the first one becomes the current cell, shown, for the user to fix.
+// What does not fit is left out, and the user is told how much.
+void Datos1::Tabla_Paste(const QString& texto) {
+    if (!Tabla->isEnabled())
+        return;
+    const BloqueTabulado bloque = LeerTabulado(texto);
+    if (bloque.isEmpty())
+        return;
+    // The fixed row and column are headers: a paste starting there means
+    // the nearest coefficient.
+    const std::int32_t filaInicio = std::max(Tabla->CurrentRow(), 1);
+    const std::int32_t columnaInicio = std::max(Tabla->CurrentCol(), 1);
+    const qsizetype filasQueCaben = std::min<qsizetype>(bloque.size(), Tabla->RowCount() - filaInicio);
+    const qsizetype columnasQueCaben = kColumnaD - columnaInicio + 1;
+
+    qsizetype pegadas = 0;
+    qsizetype columnasDelBloque = 0;
+    std::int32_t filaFinal = filaInicio;
+    std::int32_t columnaFinal = columnaInicio;
+    bool rechazada = false;
+    for (qsizetype i = 0; i < bloque.size(); ++i) {
+        const QStringList& campos = bloque[i];
+        columnasDelBloque = std::max(columnasDelBloque, campos.size());
+        if (i >= filasQueCaben)
+            continue;
+        const std::int32_t fila = filaInicio + std::int32_t(i);
+        for (qsizetype j = 0; j < std::min(campos.size(), columnasQueCaben); ++j) {
+            const std::int32_t columna = columnaInicio + std::int32_t(j);
+            ++pegadas;
+            if (!PegarCelda(fila, columna, campos[j]) && !rechazada) {
+                rechazada = true;
+                filaFinal = fila;
+                columnaFinal = columna;
+            }
+        }
+    }
+    Tabla->SetCurrentRow(filaFinal);
+    Tabla->SetCurrentCol(columnaFinal);
+    Tabla->scrollTo(Tabla->model()->index(filaFinal - 1, columnaFinal - 1));
+
+    const qsizetype filasOmitidas = bloque.size() - filasQueCaben;
+    const qsizetype columnasOmitidas = std::max<qsizetype>(columnasDelBloque - columnasQueCaben, 0);
+    if (filasOmitidas > 0 || columnasOmitidas > 0)
+        AvisarOmitidas(pegadas, filasOmitidas, columnasOmitidas);
+}
+
+// An empty field empties the cell, like one never typed into: solving reads
+// it as zero, so there is nothing to correct (a spreadsheet holding a system
+// leaves the first A and the last C empty).
+bool Datos1::PegarCelda(std::int32_t fila, std::int32_t columna, const QString& campo) {
+    Tabla->SetCurrentRow(fila);
+    Tabla->SetCurrentCol(columna);
+    if (campo.trimmed().isEmpty()) {
+        Tabla->SetCellText(QString());
+        Tabla->SetCellColors(Tabla->NormalColors());
+        return true;
+    }
+    Tabla->SetCellText(campo);
+    return ComprobarCelda(fila, columna);
+}
+
+void Datos1::AvisarOmitidas(qsizetype pegadas, qsizetype filas, qsizetype columnas) {
+    QStringList omitidas;
+    if (filas > 0)
+        omitidas << Cantidad(filas, "fila", "filas");
+    if (columnas > 0)
+        omitidas << Cantidad(columnas, "columna", "columnas");
+    const bool unaSola = omitidas.size() == 1 && filas + columnas == 1;
+    const QString texto =
+        (pegadas == 1 ? QStringLiteral("Se pegó 1 celda. ")
+                      : QStringLiteral("Se pegaron %1 celdas. ").arg(pegadas)) +
+        (unaSola ? QStringLiteral("Se omitió %1 que no cabe en la tabla.")
+                 : QStringLiteral("Se omitieron %1 que no caben en la tabla."))
+            .arg(omitidas.join(QStringLiteral(" y ")));
+    Hablar(texto);
+    QMessageBox aviso(QMessageBox::Warning, kTituloPegado, texto, QMessageBox::Ok, this);
+    aviso.exec();
+}
+
+// While a screen reader is on, the program keeps quiet: the reader already
+// speaks every prompt, since each one is also the focused control's name or
+// description, a message box's text or a window's name or description.
 void Datos1::Hablar(const QString& texto) {
-    if (VozActiva != kVerdadero)
+    if (VozActiva != kVerdadero || LectorActivo())
         return;
     Voz.StopSpeech();
     Voz.SetSpeakingRate(kPalabrasPorMinuto);
@@ -349,5 +471,25 @@ void Datos1::MostrarVoz(bool activa) {
     ComandoVoz->SetPicture(QIcon(activa ? QStringLiteral(":/veltrana/voz_activa.png")
                                         : QStringLiteral(":/veltrana/voz_inactiva.png")),
                            kLadoImagen);
-    ComandoVoz->setToolTip(Voz.Available() ? QString() : Voz.UnavailableReason());
+    ComandoVoz->setToolTip(MotivoDeSilencio());
+}
+
+bool Datos1::LectorActivo() const { return Lector && Lector->Activo(); }
+
+// The switch keeps the user's choice while a screen reader is on, so the
+// voice comes back as it was when the reader goes.
+QString Datos1::MotivoDeSilencio() const {
+    if (LectorActivo())
+        return QStringLiteral("Un lector de pantalla está activo: Veltrana no habla para no superponerse");
+    return Voz.Available() ? QString() : Voz.UnavailableReason();
+}
+
+// A phrase under way when a reader starts is cut short at once.
+void Datos1::Lector_ActivoCambiado(bool activo) {
+    if (activo && VozActiva == kVerdadero)
+        Voz.StopSpeech();
+    ComandoVoz->setToolTip(MotivoDeSilencio());
+    // The tooltip is the button's accessible description.
+    QAccessibleEvent cambio(ComandoVoz, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&cambio);
 }

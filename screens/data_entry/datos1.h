@@ -11,6 +11,7 @@
 
 class BotonGrafico;
 class ErrorNumerado;
+class LectorPantalla;
 class MotorVoz;
 class QLabel;
 class QLineEdit;
@@ -20,7 +21,8 @@ class Datos1 : public Pantalla, public Datos1Publico {
     Q_OBJECT
 
 public:
-    Datos1(Aplicacion& app, MotorVoz& voz);
+    // lector: the screen reader to make way for; none, the voice always speaks.
+    Datos1(Aplicacion& app, MotorVoz& voz, LectorPantalla* lector = nullptr);
     ~Datos1() override;
 
     void Hablar(const QString& texto) override;
@@ -44,6 +46,7 @@ private:
     void BotonSalir_Click();
     void Resolver_Click();
     void Tabla_CellEdited(int row, int col);
+    void Tabla_Paste(const QString& texto);
 
     void ConfirmarCuenta();
     struct Coeficientes {
@@ -51,11 +54,17 @@ private:
         std::vector<double> A, B, C, D;
     };
     void LeerCoeficientes(Coeficientes& coeficientes);
+    bool ComprobarCelda(std::int32_t fila, std::int32_t columna);
+    bool PegarCelda(std::int32_t fila, std::int32_t columna, const QString& campo);
+    void AvisarOmitidas(qsizetype pegadas, qsizetype filas, qsizetype columnas);
     void AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda);
     void MensajeError(const QString& texto);
     void EstadoCuenta();
     void EnfocarNumeroEcuaciones();
     void MostrarVoz(bool activa);
+    void Lector_ActivoCambiado(bool activo);
+    bool LectorActivo() const;
+    QString MotivoDeSilencio() const;
 
     QLabel* Label1 = nullptr;
     QLineEdit* NumeroEcuaciones = nullptr;
@@ -68,6 +77,7 @@ private:
     BotonGrafico* BotonSalir = nullptr;
     QtGrid* Tabla = nullptr;
     MotorVoz& Voz;
+    LectorPantalla* Lector = nullptr;
 
     std::int32_t m_n = 0;
     std::int16_t VozActiva = 0; // -1 while the voice is on

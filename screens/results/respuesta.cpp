@@ -3,8 +3,11 @@
 #include "app/aplicacion.h"
 #include "app/boton_grafico.h"
 #include "app/booleano.h"
+#include "grid/portapapeles.h"
 #include "grid/qt_grid.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QIcon>
 
 namespace {
@@ -19,6 +22,8 @@ constexpr int kDerecha = 7; // right-aligned, vertically centred
 
 Respuesta::Respuesta(Aplicacion& app) : Pantalla(app, IdPantalla::Respuesta, kAnchoTwips, kAltoTwips) {
     setWindowTitle(QStringLiteral("Veltrana"));
+    // What the screen says on opening, for a screen reader to say instead.
+    setAccessibleDescription(QStringLiteral("Resolución del sistema tridiagonal"));
 
     Incognitas = new QtGrid(QStringLiteral("^Incógnita|^Valor"), this);
     Incognitas->setObjectName(QStringLiteral("Incognitas"));
@@ -26,6 +31,7 @@ Respuesta::Respuesta(Aplicacion& app) : Pantalla(app, IdPantalla::Respuesta, kAn
     Incognitas->SetColumnWidth(0, kAnchoIncognitaTwips);
     // Nothing reads the table back: typing into it would only mislead.
     Incognitas->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Incognitas->setAccessibleName(QStringLiteral("Incógnitas y sus valores"));
 
     Command2 = new BotonGrafico(QStringLiteral("&Ingresar nuevos datos"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
@@ -41,6 +47,7 @@ Respuesta::Respuesta(Aplicacion& app) : Pantalla(app, IdPantalla::Respuesta, kAn
 
     connect(Command1, &QPushButton::clicked, this, [this] { Manejar([this] { Command1_Click(); }); });
     connect(Command2, &QPushButton::clicked, this, [this] { Manejar([this] { Command2_Click(); }); });
+    connect(Incognitas, &QtGrid::CopyRequested, this, [this] { Manejar([this] { Incognitas_Copy(); }); });
 }
 
 void Respuesta::Form_Activate() {
@@ -62,7 +69,7 @@ void Respuesta::LlenarIncognitas(std::int32_t n) {
     for (std::int32_t i = 1; i <= n; ++i) {
         Incognitas->SetCurrentRow(i);
         Incognitas->SetCurrentCol(0);
-        Incognitas->SetCellText(QStringLiteral("x%1").arg(i));
+        Incognitas->SetCellText(QLatin1Char('x') + QString::number(i));
         Incognitas->SetCurrentCol(1);
         Incognitas->SetCellText(solucion.at(static_cast<std::size_t>(i) - 1));
         Incognitas->SetCellAlignment(kDerecha); // numbers line up by their last digit
@@ -70,6 +77,28 @@ void Respuesta::LlenarIncognitas(std::int32_t n) {
     // Keyboard and screen-reader users start reading at x1.
     Incognitas->SetCurrentRow(n > 0 ? 1 : 0);
     Incognitas->SetCurrentCol(0);
+}
+
+// The whole table, whatever cell is current: results are copied to be kept or
+// worked on in a spreadsheet, which takes the header line as the names of its
+// columns and the values, in the user's regional format, as numbers.
+void Respuesta::Incognitas_Copy() {
+    const std::int32_t filaActual = Incognitas->CurrentRow();
+    const std::int32_t columnaActual = Incognitas->CurrentCol();
+    BloqueTabulado filas;
+    filas.reserve(Incognitas->RowCount());
+    for (std::int32_t fila = 0; fila < Incognitas->RowCount(); ++fila) {
+        Incognitas->SetCurrentRow(fila);
+        QStringList campos;
+        for (int columna = 0; columna < 2; ++columna) {
+            Incognitas->SetCurrentCol(columna);
+            campos << Incognitas->CellText();
+        }
+        filas << campos;
+    }
+    Incognitas->SetCurrentRow(filaActual);
+    Incognitas->SetCurrentCol(columnaActual);
+    QGuiApplication::clipboard()->setText(EscribirTabulado(filas));
 }
 
 void Respuesta::Command1_Click() { App().Terminar(); }

@@ -22,6 +22,7 @@ private:
     void Command1_Click();
     void Command2_Click();
     void LlenarIncognitas(std::int32_t n);
+    void Incognitas_Copy();
 
     QtGrid* Incognitas = nullptr;
     BotonGrafico* Command2 = nullptr;

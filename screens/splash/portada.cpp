@@ -41,7 +41,14 @@ bool EsClic(const QMouseEvent* e, const QWidget* sobre) {
 } // namespace
 
 Portada::Portada(Aplicacion& app) : Pantalla(app, IdPantalla::Portada, kAnchoTwips, kAltoTwips) {
+    // No title: on X11 an empty title would show the program's name in the
+    // title bar, so the splash screen has no title bar at all.
     setWindowTitle(QString());
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    // The window has no title: a screen reader names it and reads its
+    // invitation from these.
+    setAccessibleName(QStringLiteral("Veltrana"));
+    setAccessibleDescription(QStringLiteral("Pulse una tecla para continuar"));
     setFocusPolicy(Qt::StrongFocus); // nothing on it takes the focus: keys come here
 
     Frame1 = new QFrame(this);

@@ -136,6 +136,44 @@ constexpr std::int64_t kExponenteTope = 1'000'000'000;
 
 double TextoADoble(const QString& texto, const QLocale& locale) {
     const FormatoNumerico& f = FormatoDe(locale);
+
+    // The common case first: numbers as the program writes them and as most
+    // are typed, an optional '-', ASCII digits and at most one decimal
+    // separator, with no blanks, grouping or exponent. The reader below would
+    // build the very same text for std::from_chars, so the result is the
+    // same; it only saves the cursor's checks on every character. Anything
+    // else, and anything std::from_chars does not take whole, goes on to it.
+    if (f.decimal.size() == 1 && texto.size() <= 40) {
+        const char16_t decimal = f.decimal.front().unicode();
+        char c[48];
+        int k = 0;
+        int digitos = 0;
+        bool conDecimal = false;
+        qsizetype i = 0;
+        if (!texto.isEmpty() && texto.front() == u'-') {
+            c[k++] = '-';
+            i = 1;
+        }
+        for (; i < texto.size(); ++i) {
+            const char16_t u = texto.at(i).unicode();
+            if (u >= u'0' && u <= u'9') {
+                c[k++] = char(u);
+                ++digitos;
+            } else if (u == decimal && !conDecimal) {
+                c[k++] = '.';
+                conDecimal = true;
+            } else {
+                break;
+            }
+        }
+        if (i == texto.size() && digitos > 0) {
+            double valor = 0.0;
+            const auto r = std::from_chars(c, c + k, valor);
+            if (r.ec == std::errc() && r.ptr == c + k)
+                return valor;
+        }
+    }
+
     Lector lector(QStringView(texto).trimmed(), f);
     if (lector.fin())
         Fallar(NumeroError::TiposIncompatibles);

@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -260,6 +261,7 @@ void QtGrid::currentMoved() {
 }
 
 void QtGrid::syncViewToCurrent() {
+    releaseNotices();
     if (!m_viewBehind)
         return;
     m_viewBehind = false;
@@ -271,6 +273,48 @@ void QtGrid::syncViewToCurrent() {
     cancelEditing();
     ProgramMove move(this);
     selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+}
+
+// The program writes cells in the same long loops. One change notice per
+// cell would have the view repaint, and the row header redo its layout, tens
+// of thousands of times; so the program's writes reach the model quietly and
+// the view hears of them once, as one range, when it catches up on the
+// current cell. The model itself is always current: only the notices wait.
+void QtGrid::holdNotice() {
+    if (!m_heldRows.empty() || !m_heldRowHeaders.empty() || !m_heldColumnHeaders.empty())
+        return; // the catch-up event is already on its way
+    QCoreApplication::postEvent(this, new QEvent(SyncEventType()));
+}
+
+void QtGrid::releaseNotices() {
+    // Runs before every event, some of them sent while the grid is still
+    // being built and has no model yet.
+    if (m_heldRows.empty() && m_heldRowHeaders.empty() && m_heldColumnHeaders.empty())
+        return;
+    const int rows = m_model->rowCount();
+    m_heldRows.limitTo(rows);
+    m_heldRowHeaders.limitTo(rows);
+    // Cleared before emitting, so that a slot that writes again starts a new
+    // record instead of being lost.
+    const HeldSpan cellRows = std::exchange(m_heldRows, HeldSpan());
+    const HeldSpan cellColumns = std::exchange(m_heldColumns, HeldSpan());
+    const HeldSpan rowHeaders = std::exchange(m_heldRowHeaders, HeldSpan());
+    const HeldSpan columnHeaders = std::exchange(m_heldColumnHeaders, HeldSpan());
+    if (!cellRows.empty() && !cellColumns.empty()) {
+        const QModelIndex topLeft = m_model->index(cellRows.first, cellColumns.first);
+        const QModelIndex bottomRight = m_model->index(cellRows.last, cellColumns.last);
+        emit m_model->dataChanged(topLeft, bottomRight);
+        // The view refreshes an open editor only on a single-cell notice.
+        const QModelIndex editing = m_editing;
+        if (editing.isValid() && topLeft != bottomRight && editing.row() >= cellRows.first &&
+            editing.row() <= cellRows.last && editing.column() >= cellColumns.first &&
+            editing.column() <= cellColumns.last)
+            emit m_model->dataChanged(editing, editing);
+    }
+    if (!rowHeaders.empty())
+        emit m_model->headerDataChanged(Qt::Vertical, rowHeaders.first, rowHeaders.last);
+    if (!columnHeaders.empty())
+        emit m_model->headerDataChanged(Qt::Horizontal, columnHeaders.first, columnHeaders.last);
 }
 
 void QtGrid::cancelEditing() {
@@ -294,6 +338,12 @@ void QtGrid::SetRowCount(std::int32_t rows) {
         ProgramMove move(this);
         m_model->setRows(std::max(rows - 1, 0));
     }
+    // Notices held for rows that are gone have nothing left to announce.
+    const int modelRows = m_model->rowCount();
+    m_heldRows.limitTo(modelRows);
+    if (m_heldRows.empty())
+        m_heldColumns = HeldSpan();
+    m_heldRowHeaders.limitTo(modelRows);
     if ((rows == 0) != (m_rowCount == 0))
         horizontalHeader()->setHidden(rows == 0);
     m_rowCount = rows;
@@ -358,10 +408,20 @@ void QtGrid::SetCellText(const QString& text) {
         if (m_corner)
             m_corner->update();
     } else if (m_row == 0) {
+        holdNotice();
+        m_heldColumnHeaders.add(m_col - columnOffset());
+        const QSignalBlocker quiet(m_model);
         m_model->setHeaderText(Qt::Horizontal, m_col - columnOffset(), text);
     } else if (fixedColumn) {
+        holdNotice();
+        m_heldRowHeaders.add(m_row - 1);
+        const QSignalBlocker quiet(m_model);
         m_model->setHeaderText(Qt::Vertical, m_row - 1, text);
     } else {
+        holdNotice();
+        m_heldRows.add(m_row - 1);
+        m_heldColumns.add(m_col - columnOffset());
+        const QSignalBlocker quiet(m_model);
         m_model->setText(m_row - 1, m_col - columnOffset(), text);
     }
 }
@@ -404,6 +464,10 @@ void QtGrid::SetCellColors(CellColorPair colors) {
             return std::nullopt;
         return colour;
     };
+    holdNotice();
+    m_heldRows.add(m_row - 1);
+    m_heldColumns.add(m_col - columnOffset());
+    const QSignalBlocker quiet(m_model);
     m_model->setColors(m_row - 1, m_col - columnOffset(), unlessNormal(colors.fore, normal.fore),
                        unlessNormal(colors.back, normal.back));
 }
@@ -417,6 +481,10 @@ void QtGrid::SetCellAlignment(int alignment) {
     static constexpr Qt::Alignment kHorizontal[] = {Qt::AlignLeft, Qt::AlignHCenter,
                                                     Qt::AlignRight};
     static constexpr Qt::Alignment kVertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+    holdNotice();
+    m_heldRows.add(m_row - 1);
+    m_heldColumns.add(m_col - columnOffset());
+    const QSignalBlocker quiet(m_model);
     m_model->setAlignment(m_row - 1, m_col - columnOffset(),
                           kHorizontal[alignment / 3] | kVertical[alignment % 3]);
 }

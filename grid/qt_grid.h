@@ -24,6 +24,7 @@
 #include <QAbstractItemDelegate>
 #include <QPersistentModelIndex>
 #include <QTableView>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -122,6 +123,8 @@ private:
     void checkColumn(int col) const;
     void currentMoved();
     void syncViewToCurrent();
+    void holdNotice();
+    void releaseNotices();
     void cancelEditing();
     void endUserEdit(QWidget* editor, Leave leave, QKeyEvent* key);
     void moveAcross(bool forward);
@@ -140,6 +143,28 @@ private:
     std::int32_t m_row = 0;
     std::int32_t m_col = 0;
     bool m_viewBehind = false; // the view's current index lags behind m_row, m_col
+
+    // Model rows, columns or header sections the program wrote whose change
+    // notices are held back until the view next catches up (see
+    // syncViewToCurrent).
+    struct HeldSpan {
+        int first = -1;
+        int last = -1;
+        bool empty() const { return first < 0; }
+        void add(int i) {
+            first = empty() ? i : std::min(first, i);
+            last = std::max(last, i);
+        }
+        void limitTo(int count) {
+            last = std::min(last, count - 1);
+            if (last < first)
+                *this = HeldSpan();
+        }
+    };
+    HeldSpan m_heldRows;    // with m_heldColumns, the rectangle of written cells
+    HeldSpan m_heldColumns;
+    HeldSpan m_heldRowHeaders;
+    HeldSpan m_heldColumnHeaders;
 
     QPersistentModelIndex m_editing; // the cell whose editor is open
     bool m_committed = false;        // its text was stored

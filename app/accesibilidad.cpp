@@ -46,7 +46,7 @@ void UnificarTeclasDeAcceso(QWidget& ventana) {
             boton->setShortcut(QKeySequence()); // the caption keeps its underline
         auto* atajo =
             new QShortcut(QKeySequence::fromString(tecla, QKeySequence::PortableText), &ventana);
-        QObject::connect(atajo, &QShortcut::activated, &ventana, [&ventana, botones] {
+        QObject::connect(atajo, &QShortcut::activated, &ventana, [&ventana, botones = botones] {
             // Pressed the way Qt presses a button for its own access key.
             if (QAbstractButton* boton = PrimeroQueSePuedePulsar(ventana, botones))
                 boton->animateClick();

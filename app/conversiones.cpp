@@ -6,6 +6,7 @@
 #include <QVarLengthArray>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <system_error>
 
@@ -262,8 +263,18 @@ double TextoADoble(const QString& texto, const QLocale& locale) {
         // significant digit tells which.
         const std::int64_t orden = significativosEnteros > 0 ? significativosEnteros - 1 + exponente
                                                              : -(cerosFraccion + 1) + exponente;
-        if (orden > 0)
+        if (orden > 0) {
+            // The doubles nearest the largest one are written
+            // 1,79769313486232E+308, just above it: that text, and anything up
+            // to it, reads as the largest double, so what the program writes
+            // it can always read back.
+            long double ancho = 0;
+            const auto ra = std::from_chars(c.data(), c.data() + c.size(), ancho);
+            if (ra.ec == std::errc() && std::fabs(ancho) <= 1.79769313486232e308L)
+                return negativo ? -std::numeric_limits<double>::max()
+                                : std::numeric_limits<double>::max();
             Fallar(NumeroError::Desbordamiento);
+        }
         return negativo ? -0.0 : 0.0;
     }
     if (r.ec != std::errc() || r.ptr != c.data() + c.size())

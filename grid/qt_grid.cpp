@@ -181,7 +181,8 @@ QtGrid::QtGrid(const QString& format, QWidget* parent) : QTableView(parent) {
         m_corner->installEventFilter(this);
 
     m_row = m_rowCount > 1 ? 1 : 0;
-    m_col = columnOffset();
+    // A format with a fixed column and nothing else has no data column.
+    m_col = std::min(columnOffset(), columnCountWithFixed() - 1);
     m_viewBehind = true;
     syncViewToCurrent();
 }

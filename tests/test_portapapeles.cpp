@@ -2,13 +2,9 @@
 // copied out, through the real screens, the system clipboard and a recording
 // voice.
 
-#include "app/aplicacion.h"
 #include "grid/grid_model.h"
-#include "grid/qt_grid.h"
-#include "screens/data_entry/datos1.h"
-#include "screens/results/respuesta.h"
-#include "speech/motor_voz_falso.h"
 #include "tests/ayudantes_pantallas.h"
+#include "tests/banco_pantallas.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -37,18 +33,8 @@ Filas Con(Filas filas, int fila, const Filas& cambios) {
 
 } // namespace
 
-class TestPortapapeles : public QObject {
+class TestPortapapeles : public QObject, BancoPantallas {
     Q_OBJECT
-
-    std::unique_ptr<MotorVozFalso> voz;
-    std::unique_ptr<Aplicacion> app;
-
-    Pantalla* Datos() { return app->Existente(IdPantalla::Datos1); }
-    Pantalla* Resultados() { return app->Existente(IdPantalla::Respuesta); }
-    template <typename T> T* En(Pantalla* p, const char* nombre) {
-        return p ? p->findChild<T*>(QString::fromLatin1(nombre)) : nullptr;
-    }
-    QtGrid* Tabla() { return En<QtGrid>(Datos(), "Tabla"); }
 
     void Confirmar(int n) {
         En<QLineEdit>(Datos(), "NumeroEcuaciones")->setText(QString::number(n));
@@ -101,11 +87,7 @@ class TestPortapapeles : public QObject {
 
 private slots:
     void init() {
-        voz = std::make_unique<MotorVozFalso>();
-        app = std::make_unique<Aplicacion>();
-        app->Registrar(IdPantalla::Datos1, [this](Aplicacion& a) { return new Datos1(a, *voz); });
-        app->Registrar(IdPantalla::Respuesta, [](Aplicacion& a) { return new Respuesta(a); });
-        app->Mostrar(IdPantalla::Datos1);
+        Montar();
         QVERIFY(QTest::qWaitForWindowActive(Datos()));
     }
     void cleanup() {

@@ -2,13 +2,9 @@
 // recording voice: the results table, failures that keep the user's data,
 // and the ways out of the results screen.
 
-#include "app/aplicacion.h"
 #include "grid/grid_model.h"
-#include "grid/qt_grid.h"
-#include "screens/data_entry/datos1.h"
-#include "screens/results/respuesta.h"
-#include "speech/motor_voz_falso.h"
 #include "tests/ayudantes_pantallas.h"
+#include "tests/banco_pantallas.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,18 +31,8 @@ Filas Diagonal(int n, const QString& b, const QString& d) {
 
 } // namespace
 
-class TestResolucion : public QObject {
+class TestResolucion : public QObject, BancoPantallas {
     Q_OBJECT
-
-    std::unique_ptr<MotorVozFalso> voz;
-    std::unique_ptr<Aplicacion> app;
-
-    Pantalla* Datos() { return app->Existente(IdPantalla::Datos1); }
-    Pantalla* Resultados() { return app->Existente(IdPantalla::Respuesta); }
-    template <typename T> T* En(Pantalla* p, const char* nombre) {
-        return p ? p->findChild<T*>(QString::fromLatin1(nombre)) : nullptr;
-    }
-    QtGrid* Tabla() { return En<QtGrid>(Datos(), "Tabla"); }
 
     void Preparar(const Filas& filas) {
         En<QLineEdit>(Datos(), "NumeroEcuaciones")->setText(QString::number(filas.size()));
@@ -70,11 +56,7 @@ class TestResolucion : public QObject {
 
 private slots:
     void init() {
-        voz = std::make_unique<MotorVozFalso>();
-        app = std::make_unique<Aplicacion>();
-        app->Registrar(IdPantalla::Datos1, [this](Aplicacion& a) { return new Datos1(a, *voz); });
-        app->Registrar(IdPantalla::Respuesta, [](Aplicacion& a) { return new Respuesta(a); });
-        app->Mostrar(IdPantalla::Datos1);
+        Montar();
         QVERIFY(QTest::qWaitForWindowActive(Datos()));
     }
     void cleanup() { app.reset(); }

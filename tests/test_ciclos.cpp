@@ -6,19 +6,15 @@
 // it was after a warm-up, and LeakSanitizer (on for this test in the
 // sanitizer build) finds nothing at exit.
 
-#include "app/aplicacion.h"
 #include "app/conversiones.h"
 #include "grid/grid_model.h"
-#include "grid/qt_grid.h"
-#include "screens/data_entry/datos1.h"
-#include "screens/results/respuesta.h"
 #include "solver/resolver_sistema.h"
-#include "speech/motor_voz_falso.h"
 #include "tests/ayudantes_pantallas.h"
+#include "tests/banco_pantallas.h"
 
 #include <QFile>
-#include <QPixmapCache>
 #include <QLineEdit>
+#include <QPixmapCache>
 #include <QPushButton>
 
 namespace {
@@ -84,18 +80,9 @@ void SinAvisosDeRaise(QtMsgType tipo, const QMessageLogContext& contexto, const 
 
 } // namespace
 
-class TestCiclos : public QObject {
+class TestCiclos : public QObject, BancoPantallas {
     Q_OBJECT
 
-    MotorVozFalso voz;
-    std::unique_ptr<Aplicacion> app;
-
-    Pantalla* Datos() { return app->Existente(IdPantalla::Datos1); }
-    Pantalla* Resultados() { return app->Existente(IdPantalla::Respuesta); }
-    template <typename T> T* En(Pantalla* p, const char* nombre) {
-        return p ? p->findChild<T*>(QString::fromLatin1(nombre)) : nullptr;
-    }
-    QtGrid* Tabla() { return En<QtGrid>(Datos(), "Tabla"); }
     void Pulsar(Pantalla* p, const char* boton) { En<QPushButton>(p, boton)->click(); }
 
     // A closed message box leaves no window active on the offscreen
@@ -181,10 +168,7 @@ private slots:
         // dropped ones until a 30-second timer purges them: no cache, so
         // that what is measured is what the program holds.
         QPixmapCache::setCacheLimit(0);
-        app = std::make_unique<Aplicacion>();
-        app->Registrar(IdPantalla::Datos1, [this](Aplicacion& a) { return new Datos1(a, voz); });
-        app->Registrar(IdPantalla::Respuesta, [](Aplicacion& a) { return new Respuesta(a); });
-        app->Mostrar(IdPantalla::Datos1);
+        Montar();
         QVERIFY(QTest::qWaitForWindowActive(Datos()));
     }
 
@@ -200,7 +184,7 @@ private slots:
             Ciclo(ciclo);
             if (QTest::currentTestFailed())
                 QFAIL(qPrintable(QStringLiteral("round %1").arg(ciclo)));
-            voz.Olvidar();
+            voz->Olvidar();
             if (ciclo == kCalentamiento) {
                 memoriaInicial = MemoriaKiB();
                 widgetsIniciales = QApplication::allWidgets().size();

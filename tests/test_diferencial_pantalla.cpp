@@ -9,16 +9,12 @@
 // naming the same failure at the same equation or cell, and the same
 // partial result.
 
-#include "app/aplicacion.h"
 #include "app/conversiones.h"
 #include "grid/grid_model.h"
-#include "grid/qt_grid.h"
-#include "screens/data_entry/datos1.h"
-#include "screens/results/respuesta.h"
 #include "solver/error_numerado.h"
 #include "solver/resolver_sistema.h"
-#include "speech/motor_voz_falso.h"
 #include "tests/ayudantes_pantallas.h"
+#include "tests/banco_pantallas.h"
 
 #include <QLineEdit>
 #include <QMessageBox>
@@ -167,18 +163,9 @@ void SinAvisosDeRaise(QtMsgType tipo, const QMessageLogContext& contexto, const 
 
 Q_DECLARE_METATYPE(Perfil)
 
-class TestDiferencialPantalla : public QObject {
+class TestDiferencialPantalla : public QObject, BancoPantallas {
     Q_OBJECT
 
-    MotorVozFalso voz;
-    std::unique_ptr<Aplicacion> app;
-
-    Pantalla* Datos() { return app->Existente(IdPantalla::Datos1); }
-    Pantalla* Resultados() { return app->Existente(IdPantalla::Respuesta); }
-    template <typename T> T* En(Pantalla* p, const char* nombre) {
-        return p ? p->findChild<T*>(QString::fromLatin1(nombre)) : nullptr;
-    }
-    QtGrid* Tabla() { return En<QtGrid>(Datos(), "Tabla"); }
     void Pulsar(Pantalla* p, const char* boton) { En<QPushButton>(p, boton)->click(); }
 
     // Through the editor and the screen's check, as the user types.
@@ -235,7 +222,7 @@ class TestDiferencialPantalla : public QObject {
     void Comparar(const QList<QStringList>& filas, int sistema) {
         const Directo directo = Resolver(filas);
         const int n = int(filas.size());
-        voz.Olvidar();
+        voz->Olvidar();
         Mensajes mensajes;
         Pulsar(Datos(), "Resolver");
         const QString cual = QStringLiteral("system %1").arg(sistema);
@@ -276,10 +263,7 @@ class TestDiferencialPantalla : public QObject {
 private slots:
     void initTestCase() {
         gManejadorPrevio = qInstallMessageHandler(SinAvisosDeRaise);
-        app = std::make_unique<Aplicacion>();
-        app->Registrar(IdPantalla::Datos1, [this](Aplicacion& a) { return new Datos1(a, voz); });
-        app->Registrar(IdPantalla::Respuesta, [](Aplicacion& a) { return new Respuesta(a); });
-        app->Mostrar(IdPantalla::Datos1);
+        Montar();
         QVERIFY(QTest::qWaitForWindowActive(Datos()));
     }
     void cleanupTestCase() { app.reset(); }

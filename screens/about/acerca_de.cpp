@@ -1,6 +1,7 @@
 #include "screens/about/acerca_de.h"
 
 #include "app/aplicacion.h"
+#include "app/etiqueta.h"
 
 #include <QFont>
 #include <QIcon>
@@ -12,18 +13,6 @@ namespace {
 constexpr int kAnchoTwips = 5595;
 constexpr int kAltoTwips = 3225;
 const QString kFuente = QStringLiteral("MS Sans Serif");
-
-QLabel* Etiqueta(QWidget* padre, const char* nombre, const QString& texto, QRect sitio,
-                 double puntos, bool negrita = false) {
-    auto* etiqueta = new QLabel(texto, padre);
-    etiqueta->setObjectName(QString::fromLatin1(nombre));
-    QFont fuente(kFuente);
-    fuente.setPointSizeF(puntos);
-    fuente.setBold(negrita);
-    etiqueta->setFont(fuente);
-    etiqueta->setGeometry(sitio);
-    return etiqueta;
-}
 
 } // namespace
 
@@ -38,26 +27,28 @@ AcercaDe::AcercaDe(Aplicacion& app) : Pantalla(app, IdPantalla::AcercaDe, kAncho
     Image1->setPixmap(QIcon(QStringLiteral(":/veltrana/veltrana-48.png")).pixmap(Image1->size()));
     Image1->setScaledContents(true);
 
-    auto* Label1 = Etiqueta(this, "Label1", QStringLiteral("Veltrana"), Twips(1080, 240, 4335, 975), 18, true);
+    auto* Label1 = CrearEtiqueta(this, "Label1", QStringLiteral("Veltrana"),
+                                 Twips(1080, 240, 4335, 975), Letra(kFuente, 18, true));
     Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     // Labels sized to their text keep their left edge.
     const auto ajustada = [](QLabel* etiqueta) { etiqueta->adjustSize(); };
-    ajustada(Etiqueta(this, "Label2_0", QStringLiteral("por: Tarquino"), Twips(1080, 1200, 2925, 300), 12));
-    ajustada(Etiqueta(this, "Label2_3", QStringLiteral("Julio de 2000. Valparaíso, Chile"),
-                      Twips(1080, 1680, 3600, 240), 9.75));
-    ajustada(Etiqueta(this, "Label2_1", QStringLiteral("e-mail: tarquino@example.org"),
-                      Twips(1080, 2040, 2520, 240), 9.75));
-    ajustada(Etiqueta(this, "Label2_2", QStringLiteral("https://www.example.org/veltrana"),
-                      Twips(1080, 2280, 3240, 240), 9.75));
+    ajustada(CrearEtiqueta(this, "Label2_0", QStringLiteral("por: Tarquino"),
+                           Twips(1080, 1200, 2925, 300), Letra(kFuente, 12)));
+    ajustada(CrearEtiqueta(this, "Label2_3", QStringLiteral("Julio de 2000. Valparaíso, Chile"),
+                           Twips(1080, 1680, 3600, 240), Letra(kFuente, 9.75)));
+    ajustada(CrearEtiqueta(this, "Label2_1", QStringLiteral("e-mail: tarquino@example.org"),
+                           Twips(1080, 2040, 2520, 240), Letra(kFuente, 9.75)));
+    ajustada(CrearEtiqueta(this, "Label2_2", QStringLiteral("https://www.example.org/veltrana"),
+                           Twips(1080, 2280, 3240, 240), Letra(kFuente, 9.75)));
 
     Command1 = new QPushButton(QStringLiteral("Aceptar"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setGeometry(Twips(2160, 2760, 1215, 375));
     Command1->setAutoDefault(false); // neither the default nor the cancel button
     Command1->setFocus();
-    connect(Command1, &QPushButton::clicked, this, [this] { Manejar([this] { Command1_Click(); }); });
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { Manejar([this] { Command1_Click(); }); });
 }
 
 // Once a solve has closed the data-entry screen there is no voice to speak
@@ -80,4 +71,6 @@ void AcercaDe::focusOutEvent(QFocusEvent* e) {
 }
 
 // Only when the box itself, not its button, held the focus.
-void AcercaDe::Form_LostFocus() { App().Descargar(IdPantalla::AcercaDe); }
+void AcercaDe::Form_LostFocus() {
+    App().Descargar(IdPantalla::AcercaDe);
+}

@@ -6,7 +6,6 @@
 #include "app/boton_grafico.h"
 #include "app/conversiones.h"
 #include "app/lector_pantalla.h"
-#include "grid/portapapeles.h"
 #include "grid/qt_grid.h"
 #include "solver/error_numerado.h"
 #include "solver/resolver_sistema.h"
@@ -14,12 +13,12 @@
 
 #include <QAccessible>
 #include <QFocusEvent>
-#include <algorithm>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <algorithm>
 
 namespace {
 
@@ -32,17 +31,9 @@ constexpr int kVolumen = 150; // above the engine's normal 100, still below clip
 
 constexpr int kCodigoEnter = 13;
 constexpr int kAlineacionDerecha = 7;
-constexpr std::int32_t kColumnaD = 4;
 
 const QString kTituloValidacion = QStringLiteral("Error en Validación de Datos");
 const QString kMayorQueTres = QStringLiteral("Introduzca un número mayor que tres");
-const QString kTituloPegado = QStringLiteral("Pegado Parcial de Datos");
-
-// "1 fila", "3 filas".
-QString Cantidad(qsizetype cantidad, const char* singular, const char* plural) {
-    return QStringLiteral("%1 %2").arg(cantidad).arg(
-        QString::fromUtf8(cantidad == 1 ? singular : plural));
-}
 
 template <typename Control> Control* Colocar(Control* control, const char* nombre, QRect sitio) {
     control->setObjectName(QString::fromLatin1(nombre));
@@ -63,14 +54,17 @@ Datos1::Datos1(Aplicacion& app, MotorVoz& voz, LectorPantalla* lector)
 
 // Closing the window takes the focus from a cell still being edited, which
 // ends the edit: no handler may run on a screen half destroyed.
-Datos1::~Datos1() { Tabla->disconnect(this); }
+Datos1::~Datos1() {
+    Tabla->disconnect(this);
+}
 
 void Datos1::CrearControles() {
     Label1 = Colocar(new QLabel(QStringLiteral("Número de ecuaciones"), this), "Label1",
                      Twips(240, 240, 1650, 195));
     Label1->adjustSize(); // sized to its text
 
-    NumeroEcuaciones = Colocar(new QLineEdit(this), "NumeroEcuaciones", Twips(2160, 120, 1215, 375));
+    NumeroEcuaciones =
+        Colocar(new QLineEdit(this), "NumeroEcuaciones", Twips(2160, 120, 1215, 375));
     NumeroEcuaciones->setToolTip(QStringLiteral("Introduzca el número de ecuaciones"));
     Label1->setBuddy(NumeroEcuaciones);
 
@@ -241,7 +235,9 @@ void Datos1::BotonAcerca_Click() {
         App().Mostrar(IdPantalla::AcercaDe);
 }
 
-void Datos1::BotonSalir_Click() { App().Terminar(); }
+void Datos1::BotonSalir_Click() {
+    App().Terminar();
+}
 
 // Reads the system from the grid, solves it, and hands over to the results.
 // A failure keeps the user here with every typed cell intact and says what
@@ -260,7 +256,8 @@ void Datos1::Resolver_Click() {
         leyendoCeldas = true;
         LeerCoeficientes(coeficientes);
         leyendoCeldas = false;
-        ResolverSistema(m_n, coeficientes.A, coeficientes.B, coeficientes.C, coeficientes.D, solucion);
+        ResolverSistema(m_n, coeficientes.A, coeficientes.B, coeficientes.C, coeficientes.D,
+                        solucion);
     } catch (const ErrorNumerado& error) {
         SetPuntero(Puntero::Predeterminado);
         AvisarFalloDeResolucion(error, leyendoCeldas);
@@ -315,8 +312,8 @@ void Datos1::AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda) {
         texto = QStringLiteral("%1: no se pudo resolver el sistema.").arg(fallo);
     }
     Hablar(texto);
-    QMessageBox aviso(QMessageBox::Warning, QStringLiteral("Error en la Resolución del Sistema"), texto,
-                      QMessageBox::Ok, this);
+    QMessageBox aviso(QMessageBox::Warning, QStringLiteral("Error en la Resolución del Sistema"),
+                      texto, QMessageBox::Ok, this);
     aviso.exec();
 }
 
@@ -359,88 +356,6 @@ bool Datos1::ComprobarCelda(std::int32_t fila, std::int32_t columna) {
     }
 }
 
-// A block copied from a spreadsheet fills the grid from the current cell on.
-// No editor is reopened for a rejected field: one after another they would
-// hold the user in a chain of corrections. Every rejected field stays marked
-// and the first one becomes the current cell, shown, for the user to fix.
-// What does not fit is left out, and the user is told how much.
-void Datos1::Tabla_Paste(const QString& texto) {
-    if (!Tabla->isEnabled())
-        return;
-    const BloqueTabulado bloque = LeerTabulado(texto);
-    if (bloque.isEmpty())
-        return;
-    // The fixed row and column are headers: a paste starting there means
-    // the nearest coefficient.
-    const std::int32_t filaInicio = std::max(Tabla->CurrentRow(), 1);
-    const std::int32_t columnaInicio = std::max(Tabla->CurrentCol(), 1);
-    const qsizetype filasQueCaben = std::min<qsizetype>(bloque.size(), Tabla->RowCount() - filaInicio);
-    const qsizetype columnasQueCaben = kColumnaD - columnaInicio + 1;
-
-    qsizetype pegadas = 0;
-    qsizetype columnasDelBloque = 0;
-    std::int32_t filaFinal = filaInicio;
-    std::int32_t columnaFinal = columnaInicio;
-    bool rechazada = false;
-    for (qsizetype i = 0; i < bloque.size(); ++i) {
-        const QStringList& campos = bloque[i];
-        columnasDelBloque = std::max(columnasDelBloque, campos.size());
-        if (i >= filasQueCaben)
-            continue;
-        const std::int32_t fila = filaInicio + std::int32_t(i);
-        for (qsizetype j = 0; j < std::min(campos.size(), columnasQueCaben); ++j) {
-            const std::int32_t columna = columnaInicio + std::int32_t(j);
-            ++pegadas;
-            if (!PegarCelda(fila, columna, campos[j]) && !rechazada) {
-                rechazada = true;
-                filaFinal = fila;
-                columnaFinal = columna;
-            }
-        }
-    }
-    Tabla->SetCurrentRow(filaFinal);
-    Tabla->SetCurrentCol(columnaFinal);
-    Tabla->scrollTo(Tabla->model()->index(filaFinal - 1, columnaFinal - 1));
-
-    const qsizetype filasOmitidas = bloque.size() - filasQueCaben;
-    const qsizetype columnasOmitidas = std::max<qsizetype>(columnasDelBloque - columnasQueCaben, 0);
-    if (filasOmitidas > 0 || columnasOmitidas > 0)
-        AvisarOmitidas(pegadas, filasOmitidas, columnasOmitidas);
-}
-
-// An empty field empties the cell, like one never typed into: solving reads
-// it as zero, so there is nothing to correct (a spreadsheet holding a system
-// leaves the first A and the last C empty).
-bool Datos1::PegarCelda(std::int32_t fila, std::int32_t columna, const QString& campo) {
-    Tabla->SetCurrentRow(fila);
-    Tabla->SetCurrentCol(columna);
-    if (campo.trimmed().isEmpty()) {
-        Tabla->SetCellText(QString());
-        Tabla->SetCellColors(Tabla->NormalColors());
-        return true;
-    }
-    Tabla->SetCellText(campo);
-    return ComprobarCelda(fila, columna);
-}
-
-void Datos1::AvisarOmitidas(qsizetype pegadas, qsizetype filas, qsizetype columnas) {
-    QStringList omitidas;
-    if (filas > 0)
-        omitidas << Cantidad(filas, "fila", "filas");
-    if (columnas > 0)
-        omitidas << Cantidad(columnas, "columna", "columnas");
-    const bool unaSola = omitidas.size() == 1 && filas + columnas == 1;
-    const QString texto =
-        (pegadas == 1 ? QStringLiteral("Se pegó 1 celda. ")
-                      : QStringLiteral("Se pegaron %1 celdas. ").arg(pegadas)) +
-        (unaSola ? QStringLiteral("Se omitió %1 que no cabe en la tabla.")
-                 : QStringLiteral("Se omitieron %1 que no caben en la tabla."))
-            .arg(omitidas.join(QStringLiteral(" y ")));
-    Hablar(texto);
-    QMessageBox aviso(QMessageBox::Warning, kTituloPegado, texto, QMessageBox::Ok, this);
-    aviso.exec();
-}
-
 // While a screen reader is on, the program keeps quiet: the reader already
 // speaks every prompt, since each one is also the focused control's name or
 // description, a message box's text or a window's name or description.
@@ -474,13 +389,16 @@ void Datos1::MostrarVoz(bool activa) {
     ComandoVoz->setToolTip(MotivoDeSilencio());
 }
 
-bool Datos1::LectorActivo() const { return Lector && Lector->Activo(); }
+bool Datos1::LectorActivo() const {
+    return Lector && Lector->Activo();
+}
 
 // The switch keeps the user's choice while a screen reader is on, so the
 // voice comes back as it was when the reader goes.
 QString Datos1::MotivoDeSilencio() const {
     if (LectorActivo())
-        return QStringLiteral("Un lector de pantalla está activo: Veltrana no habla para no superponerse");
+        return QStringLiteral(
+            "Un lector de pantalla está activo: Veltrana no habla para no superponerse");
     return Voz.Available() ? QString() : Voz.UnavailableReason();
 }
 

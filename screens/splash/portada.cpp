@@ -1,6 +1,7 @@
 #include "screens/splash/portada.h"
 
 #include "app/aplicacion.h"
+#include "app/etiqueta.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -12,19 +13,7 @@ namespace {
 
 constexpr int kAnchoTwips = 8490;
 constexpr int kAltoTwips = 3975;
-
-QLabel* Etiqueta(QWidget* padre, const char* nombre, const QString& texto, QRect sitio,
-                 double puntos, bool negrita, Qt::Alignment alineacion) {
-    auto* etiqueta = new QLabel(texto, padre);
-    etiqueta->setObjectName(QString::fromLatin1(nombre));
-    QFont fuente(QStringLiteral("Arial"));
-    fuente.setPointSizeF(puntos);
-    fuente.setBold(negrita);
-    etiqueta->setFont(fuente);
-    etiqueta->setAlignment(alineacion | Qt::AlignTop);
-    etiqueta->setGeometry(sitio);
-    return etiqueta;
-}
+const QString kFuente = QStringLiteral("Arial");
 
 // A label sized to its text that keeps its right edge, as right-aligned
 // captions do when their text changes length.
@@ -63,20 +52,22 @@ Portada::Portada(Aplicacion& app) : Pantalla(app, IdPantalla::Portada, kAnchoTwi
     imgLogo->setPixmap(QPixmap(QStringLiteral(":/veltrana/logo.png")));
     imgLogo->setGeometry(Twips(240, 360, 3240, 2190));
 
-    auto* nombre = Etiqueta(Frame1, "lblProductName", QStringLiteral("Veltrana"),
-                            Twips(3720, 240, 4215, 2325), 32.25, true, Qt::AlignLeft);
+    auto* nombre = CrearEtiqueta(Frame1, "lblProductName", QStringLiteral("Veltrana"),
+                                 Twips(3720, 240, 4215, 2325), Letra(kFuente, 32.25, true));
     nombre->setWordWrap(true);
     nombre->setFixedHeight(nombre->heightForWidth(nombre->width())); // follows the text
-    AjustarDesdeLaDerecha(Etiqueta(Frame1, "lblPlatform", QStringLiteral("Para Win32"),
-                                   Twips(6120, 2520, 1725, 360), 15.75, true, Qt::AlignRight));
-    Etiqueta(Frame1, "lblWarning_0", QStringLiteral("Diseño y Programación: Tarquino"),
-             Twips(240, 2760, 3975, 195), 8.25, true, Qt::AlignLeft);
-    AjustarDesdeLaDerecha(Etiqueta(Frame1, "lblVersion", QStringLiteral("Versión 1.00"),
-                                   Twips(6120, 2880, 1410, 285), 12, true, Qt::AlignRight));
-    Etiqueta(Frame1, "lblWarning_1", QStringLiteral("Valparaíso, Chile. Julio de 2000."),
-             Twips(240, 3000, 3495, 195), 8.25, false, Qt::AlignLeft);
-    Etiqueta(Frame1, "lblCopyright", QStringLiteral("Pulse una tecla para continuar"),
-             Twips(120, 3360, 7935, 255), 8.25, false, Qt::AlignHCenter);
+    AjustarDesdeLaDerecha(CrearEtiqueta(Frame1, "lblPlatform", QStringLiteral("Para Win32"),
+                                        Twips(6120, 2520, 1725, 360), Letra(kFuente, 15.75, true),
+                                        Qt::AlignRight));
+    CrearEtiqueta(Frame1, "lblWarning_0", QStringLiteral("Diseño y Programación: Tarquino"),
+                  Twips(240, 2760, 3975, 195), Letra(kFuente, 8.25, true));
+    AjustarDesdeLaDerecha(CrearEtiqueta(Frame1, "lblVersion", QStringLiteral("Versión 1.00"),
+                                        Twips(6120, 2880, 1410, 285), Letra(kFuente, 12, true),
+                                        Qt::AlignRight));
+    CrearEtiqueta(Frame1, "lblWarning_1", QStringLiteral("Valparaíso, Chile. Julio de 2000."),
+                  Twips(240, 3000, 3495, 195), Letra(kFuente, 8.25));
+    CrearEtiqueta(Frame1, "lblCopyright", QStringLiteral("Pulse una tecla para continuar"),
+                  Twips(120, 3360, 7935, 255), Letra(kFuente, 8.25), Qt::AlignHCenter);
 
     // Labels and the logo keep their clicks: only the margin and the free
     // parts of the frame hand over.
@@ -109,9 +100,15 @@ void Portada::mouseReleaseEvent(QMouseEvent* e) {
         Manejar([this] { Form_Click(); });
 }
 
-void Portada::Form_Click() { Continuar(); }
-void Portada::Form_KeyPress(int) { Continuar(); }
-void Portada::Frame1_Click() { Continuar(); }
+void Portada::Form_Click() {
+    Continuar();
+}
+void Portada::Form_KeyPress(int) {
+    Continuar();
+}
+void Portada::Frame1_Click() {
+    Continuar();
+}
 
 // The data-entry screen opens before this one goes, so the program always
 // has an open screen. A second key already on its way finds nothing to do.

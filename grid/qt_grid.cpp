@@ -305,12 +305,6 @@ void QtGrid::releaseNotices() {
         const QModelIndex topLeft = m_model->index(cellRows.first, cellColumns.first);
         const QModelIndex bottomRight = m_model->index(cellRows.last, cellColumns.last);
         emit m_model->dataChanged(topLeft, bottomRight);
-        // The view refreshes an open editor only on a single-cell notice.
-        const QModelIndex editing = m_editing;
-        if (editing.isValid() && topLeft != bottomRight && editing.row() >= cellRows.first &&
-            editing.row() <= cellRows.last && editing.column() >= cellColumns.first &&
-            editing.column() <= cellColumns.last)
-            emit m_model->dataChanged(editing, editing);
     }
     if (!rowHeaders.empty())
         emit m_model->headerDataChanged(Qt::Vertical, rowHeaders.first, rowHeaders.last);
@@ -422,9 +416,23 @@ void QtGrid::SetCellText(const QString& text) {
         holdNotice();
         m_heldRows.add(m_row - 1);
         m_heldColumns.add(m_col - columnOffset());
-        const QSignalBlocker quiet(m_model);
-        m_model->setText(m_row - 1, m_col - columnOffset(), text);
+        {
+            const QSignalBlocker quiet(m_model);
+            m_model->setText(m_row - 1, m_col - columnOffset(), text);
+        }
+        refreshOpenEditor();
     }
+}
+
+// An edit stays open only on the current cell, so a write there is a write
+// to the cell being edited. The editor shows it at once: left with the old
+// text until the held notice arrives, it would put that text back if it
+// lost the focus first (the grid disabled, another window activated).
+void QtGrid::refreshOpenEditor() {
+    if (!m_editing.isValid())
+        return;
+    if (QWidget* editor = indexWidget(m_editing))
+        m_delegate->setEditorData(editor, m_editing);
 }
 
 void QtGrid::SetCellText(std::int32_t value) {

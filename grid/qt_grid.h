@@ -126,6 +126,7 @@ private:
     void holdNotice();
     void releaseNotices();
     void cancelEditing();
+    void refreshOpenEditor();
     void endUserEdit(QWidget* editor, Leave leave, QKeyEvent* key);
     void moveAcross(bool forward);
     void adoptViewCurrent();

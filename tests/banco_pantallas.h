@@ -3,22 +3,30 @@
 // recording voice: where the screen tests start from.
 
 #include "app/aplicacion.h"
+#include "grid/grid_model.h"
 #include "grid/qt_grid.h"
 #include "screens/data_entry/datos1.h"
 #include "screens/results/respuesta.h"
 #include "speech/motor_voz_falso.h"
+#include "tests/ayudantes_pantallas.h"
 
+#include <QLineEdit>
+#include <QTest>
 #include <memory>
 
 class BancoPantallas {
 protected:
     // A fresh program, its data-entry screen shown.
     void Montar() {
+        Armar();
+        app->Mostrar(IdPantalla::Datos1);
+    }
+    // A fresh program with no screen shown yet.
+    void Armar() {
         voz = std::make_unique<MotorVozFalso>();
         app = std::make_unique<Aplicacion>();
         app->Registrar(IdPantalla::Datos1, [this](Aplicacion& a) { return new Datos1(a, *voz); });
         app->Registrar(IdPantalla::Respuesta, [](Aplicacion& a) { return new Respuesta(a); });
-        app->Mostrar(IdPantalla::Datos1);
     }
 
     Pantalla* Datos() const { return app->Existente(IdPantalla::Datos1); }
@@ -28,6 +36,46 @@ protected:
     }
     QtGrid* Tabla() const { return En<QtGrid>(Datos(), "Tabla"); }
 
+    // The count typed and confirmed with OK.
+    void ConfirmarCuenta(int n) {
+        En<QLineEdit>(Datos(), "NumeroEcuaciones")->setText(QString::number(n));
+        QTest::mouseClick(En<QWidget>(Datos(), "OK1"), Qt::LeftButton);
+    }
+    // Each row's A, B, C, D written as the program writes cells, unchecked;
+    // "{d}" is the decimal separator of the locale under test.
+    void Poner(const QList<QStringList>& filas) {
+        for (int i = 0; i < filas.size(); ++i)
+            for (int c = 0; c < 4; ++c) {
+                Tabla()->SetCurrentRow(i + 1);
+                Tabla()->SetCurrentCol(c + 1);
+                Tabla()->SetCellText(ConSeparador(filas[i][c]));
+            }
+    }
+    // A click on a cell of the coefficient grid, (1, 1) being A1.
+    void ClicEn(int fila, int col) {
+        QTest::mouseClick(Tabla()->viewport(), Qt::LeftButton, {},
+                          Tabla()->visualRect(Tabla()->model()->index(fila - 1, col - 1)).center());
+    }
+    // (row, column) of the coefficient grid's current cell, as GridControl counts them.
+    QPoint Actual() const { return {Tabla()->CurrentRow(), Tabla()->CurrentCol()}; }
+    // Coloured as the cell check leaves a cell it rejects.
+    bool Marcada(int fila, int col) const {
+        const QVariant fondo =
+            Tabla()->gridModel()->index(fila - 1, col - 1).data(Qt::BackgroundRole);
+        return fondo.isValid() && fondo.value<QBrush>().color().rgb() == Tabla()->MarkColors().back;
+    }
+
     std::unique_ptr<MotorVozFalso> voz;
     std::unique_ptr<Aplicacion> app;
 };
+
+// The offscreen platform warns at every raise() and more: a test that goes
+// through the screens thousands of times would drown what it reports.
+inline void SinAvisosDeLaPlataforma() {
+    static QtMessageHandler previo = nullptr;
+    previo = qInstallMessageHandler(
+        [](QtMsgType tipo, const QMessageLogContext& contexto, const QString& texto) {
+            if (!texto.contains(QLatin1String("This plugin does not support")))
+                previo(tipo, contexto, texto);
+        });
+}

@@ -1,145 +1,88 @@
-// The screen registry and the program's life: screens built on first use and
-// fresh after unload, activation only when a screen takes over, End, the
-// last-resort report.
+// The screen registry and the program's life: screens fresh after unload,
+// activation only when a screen takes over, the ways the program ends.
 
 #include "app/aplicacion.h"
-#include "app/ayuda.h"
 #include "solver/error_numerado.h"
+#include "tests/ayudantes_pantallas.h"
 
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
+using Cierre = std::function<void(Pantalla&)>; // done to the data-entry screen
 
 namespace {
 
-struct Contadores {
-    int activaciones = 0;
-    int descargas = 0;
-};
-
-class PantallaDePrueba : public Pantalla {
+// A screen that writes down its handlers as they run.
+class Anotadora : public Pantalla {
 public:
-    PantallaDePrueba(Aplicacion& app, IdPantalla id, Contadores& contadores)
-        : Pantalla(app, id, 3000, 1500), m_contadores(contadores), caja(new QLineEdit(this)) {
-        caja->setText(QStringLiteral("diseño"));
-    }
-    void Form_Activate() override { ++m_contadores.activaciones; }
-    void Form_Unload() override { ++m_contadores.descargas; }
-
-    Contadores& m_contadores;
-    QLineEdit* caja;
+    Anotadora(Aplicacion& app, IdPantalla id, QStringList& registro)
+        : Pantalla(app, id, 3000, 1500), m_registro(registro) {}
+    void Form_Activate() override { m_registro << Nombre() + " activada"; }
+    void Form_Unload() override { m_registro << Nombre() + " descargada"; }
+    QString Nombre() const { return Id() == IdPantalla::Datos1 ? "datos" : "otra"; }
+    QStringList& m_registro;
 };
-
-// Reads and dismisses the next modal message box, so no test hangs on one.
-void CerrarProximoMensaje(QString& texto) {
-    QTimer::singleShot(0, [&texto] {
-        if (auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            texto = caja->text();
-            caja->accept();
-        }
-    });
-}
 
 } // namespace
 
 class TestShell : public QObject {
     Q_OBJECT
 
-    Contadores datos, otra;
+    QStringList registro;
     std::unique_ptr<Aplicacion> app;
-
-    PantallaDePrueba& Datos() { return static_cast<PantallaDePrueba&>(app->Obtener(IdPantalla::Datos1)); }
 
 private slots:
     void init() {
-        datos = otra = {};
+        registro.clear();
         app = std::make_unique<Aplicacion>();
-        app->Registrar(IdPantalla::Datos1,
-                       [this](Aplicacion& a) { return new PantallaDePrueba(a, IdPantalla::Datos1, datos); });
-        app->Registrar(IdPantalla::AcercaDe,
-                       [this](Aplicacion& a) { return new PantallaDePrueba(a, IdPantalla::AcercaDe, otra); });
+        for (IdPantalla id : {IdPantalla::Datos1, IdPantalla::AcercaDe})
+            app->Registrar(id,
+                           [this, id](Aplicacion& a) { return new Anotadora(a, id, registro); });
+        connect(app.get(), &Aplicacion::terminada, this, [this] { registro << "fin"; });
+        app->Mostrar(IdPantalla::Datos1);
     }
     void cleanup() { app.reset(); }
 
-    void screen_is_built_once_and_fresh_after_unload() {
-        QVERIFY(!app->Existente(IdPantalla::Datos1));
-        app->Mostrar(IdPantalla::Datos1);
+    void screen_is_fresh_after_unload() {
         app->Mostrar(IdPantalla::AcercaDe); // keeps the program alive
-        PantallaDePrueba* primera = &Datos();
-        QCOMPARE(&Datos(), primera);
-        primera->caja->setText(QStringLiteral("escrito"));
-
+        Pantalla* primera = &app->Obtener(IdPantalla::Datos1);
         app->Descargar(IdPantalla::Datos1);
-        QCOMPARE(datos.descargas, 1);
-        QVERIFY(!app->Existente(IdPantalla::Datos1));
-        QCOMPARE(Datos().caja->text(), QStringLiteral("diseño"));
-        QVERIFY(!app->Terminada());
+        QCOMPARE(registro.last(), QStringLiteral("datos descargada")); // and the program goes on
+        QVERIFY(&app->Obtener(IdPantalla::Datos1) != primera);
     }
 
+    // Not when the window system or a message box hands the activation
+    // back: only when another of the program's screens had it.
     void activate_runs_only_when_a_screen_takes_over() {
-        app->Mostrar(IdPantalla::Datos1);
-        QCOMPARE(datos.activaciones, 1);
+        VigilanteMensajes mensajes;
+        QMessageBox::warning(app->Existente(IdPantalla::Datos1), "t", "m");
         QTest::qWait(20);
-        QCOMPARE(datos.activaciones, 1); // the window system's own notice adds nothing
-
-        QString mensaje;
-        CerrarProximoMensaje(mensaje);
-        QMessageBox::warning(&Datos(), QStringLiteral("t"), QStringLiteral("m"));
-        QTest::qWait(20);
-        QCOMPARE(datos.activaciones, 1);
-
+        QCOMPARE(registro, QStringList{"datos activada"});
         app->Mostrar(IdPantalla::AcercaDe);
         app->DarFoco(IdPantalla::Datos1);
-        QCOMPARE(otra.activaciones, 1);
-        QCOMPARE(datos.activaciones, 2);
+        QCOMPARE(registro, (QStringList{"datos activada", "otra activada", "datos activada"}));
     }
 
-    void end_runs_no_unload_handler_and_no_later_handler() {
-        QSignalSpy fin(app.get(), &Aplicacion::terminada);
-        app->Mostrar(IdPantalla::Datos1);
-        app->Mostrar(IdPantalla::AcercaDe);
-        bool corrio = false;
-        app->Terminar();
-        Datos().Manejar([&corrio] { corrio = true; });
-        QCOMPARE(fin.count(), 1);
-        QCOMPARE(datos.descargas + otra.descargas, 0);
-        QVERIFY(!corrio);
+    // Once ended, no handler runs: End runs no unload handler either.
+    void ending_data() {
+        QTest::addColumn<Cierre>("cierre");
+        QTest::addColumn<QStringList>("manejadores");
+        QTest::addColumn<QString>("informe"); // the last-resort report
+        const auto fallar = [] { throw ErrorNumerado(NumeroError::DivisionEntreCero, 3); };
+        QTest::newRow("End") << Cierre([](Pantalla& p) { p.App().Terminar(); })
+                             << QStringList{"fin"} << "";
+        QTest::newRow("closing the last screen")
+            << Cierre(&QWidget::close) << QStringList{"datos descargada", "fin"} << "";
+        QTest::newRow("untrapped failure") << Cierre([fallar](Pantalla& p) { p.Manejar(fallar); })
+                                           << QStringList{"fin"} << "Error 11: División entre cero";
     }
-
-    void closing_the_last_open_screen_ends_the_program() {
-        QSignalSpy fin(app.get(), &Aplicacion::terminada);
-        app->Mostrar(IdPantalla::Datos1);
-        app->Mostrar(IdPantalla::AcercaDe);
-        app->Existente(IdPantalla::AcercaDe)->close();
-        QCOMPARE(otra.descargas, 1);
-        QCOMPARE(fin.count(), 0);
-        Datos().close();
-        QCOMPARE(datos.descargas, 1);
-        QCOMPARE(fin.count(), 1);
-    }
-
-    void untrapped_failure_is_reported_then_ends() {
-        QSignalSpy fin(app.get(), &Aplicacion::terminada);
-        app->Mostrar(IdPantalla::Datos1);
-        QString informe;
-        CerrarProximoMensaje(informe);
-        Datos().Manejar([] { throw ErrorNumerado(NumeroError::DivisionEntreCero, 3); });
-        QVERIFY2(informe.contains(QStringLiteral("Error 11: División entre cero")), qPrintable(informe));
-        QCOMPARE(fin.count(), 1);
-    }
-
-    void f1_opens_the_help_beside_the_program() {
-        app->Mostrar(IdPantalla::Datos1);
-        QVERIFY(QTest::qWaitForWindowActive(&Datos()));
-        QTest::keyClick(&Datos(), Qt::Key_F1);
-        VentanaAyuda* ayuda = nullptr;
-        for (QWidget* ventana : QApplication::topLevelWidgets())
-            if (auto* v = qobject_cast<VentanaAyuda*>(ventana); v && v->isVisible())
-                ayuda = v;
-        QVERIFY(ayuda);
-        QVERIFY(ayuda->toPlainText().contains(QStringLiteral("tridiagonal")));
+    void ending() {
+        QFETCH(Cierre, cierre);
+        QFETCH(QStringList, manejadores);
+        QFETCH(QString, informe);
+        VigilanteMensajes mensajes;
+        Pantalla* pantalla = app->Existente(IdPantalla::Datos1); // destroyed only later
+        cierre(*pantalla);
+        pantalla->Manejar([this] { registro << QStringLiteral("tarde"); });
+        QCOMPARE(registro.mid(1), manejadores); // after its activation
+        QCOMPARE(mensajes.vistos.join("").section("\n\n", 1), informe);
     }
 };
 

@@ -1,157 +1,80 @@
 #pragma once
-// Shared by the fuzz targets: how an input becomes text and choices, how a
-// broken invariant stops the run, and the Qt application the screen targets
-// need. A target is one LLVMFuzzerTestOneInput, linked either with libFuzzer
-// or with replay_main.cpp, which feeds it the saved corpus.
+// Shared by the fuzz targets, each one LLVMFuzzerTestOneInput built either
+// with libFuzzer or, with VELTRANA_REPLAY defined, with the main() at the end
+// of this file, which feeds it the corpus kept in the repository.
 
 #include "app/conversiones.h"
 #include "solver/error_numerado.h"
 
 #include <QApplication>
-#include <QByteArray>
-#include <QLocale>
-#include <QRegularExpression>
-#include <QString>
-
-#include <cfloat>
-#include <cmath>
-#include <cstddef>
+#include <QDebug>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
-#include <optional>
+#include <filesystem>
+#include <fstream>
+#include <vector>
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 namespace fuzz {
 
-inline const QLocale& Es() {
-    static const QLocale l(QLocale::Spanish, QLocale::Spain);
-    return l;
-}
-inline const QLocale& En() {
-    static const QLocale l(QLocale::English, QLocale::UnitedStates);
-    return l;
-}
+inline const QLocale kEs(QLocale::Spanish, QLocale::Spain);
+inline const QLocale kEn(QLocale::English, QLocale::UnitedStates);
 
-// Prints what broke and on which text (non-ASCII and control characters as
-// \uXXXX), then aborts: libFuzzer saves the input, the replay test fails.
-[[noreturn]] inline void Fallo(const char* que, const QString& texto, const char* archivo, int linea) {
-    QByteArray legible;
-    for (const QChar c : texto.left(400)) {
-        if (c.unicode() >= 0x20 && c.unicode() < 0x7f && c != u'\\')
-            legible += char(c.unicode());
-        else
-            legible += QByteArray("\\u") + QByteArray::number(c.unicode(), 16).rightJustified(4, '0');
-    }
-    std::fprintf(stderr, "%s:%d: invariant broken: %s\n  text: \"%s\"%s\n", archivo, linea, que,
-                 legible.constData(), texto.size() > 400 ? "..." : "");
+// Says what broke on which text, then aborts: libFuzzer keeps the input, and
+// the replay test fails.
+[[noreturn]] inline void Fallo(const char* donde, const char* que, const QString& texto) {
+    QString legible;
+    QDebug(&legible) << texto.left(400);
+    std::fprintf(stderr, "%s: invariant broken: %s\n  text: %s\n", donde, que, qPrintable(legible));
     std::abort();
 }
 
-// Reads an input front to back: a few choice bytes, then the rest as text.
-class Entrada {
-public:
-    Entrada(const std::uint8_t* datos, std::size_t tam) : m_datos(datos), m_tam(tam) {}
-    std::uint8_t Byte() { return m_pos < m_tam ? m_datos[m_pos++] : 0; }
+// An input read front to back: a few choice bytes, then text (UTF-8) up to
+// the next 0 byte, which is consumed, or to the end.
+struct Entrada {
+    const std::uint8_t *pos, *fin;
+
+    std::uint8_t Byte() { return pos < fin ? *pos++ : 0; }
     std::int32_t Entero16() {
         const int alto = Byte();
         return std::int16_t(std::uint16_t(alto << 8 | Byte()));
     }
-    // Up to the next 0 byte (consumed) or the end.
-    QString TextoHastaCero() {
-        const std::size_t inicio = m_pos;
-        while (m_pos < m_tam && m_datos[m_pos] != 0)
-            ++m_pos;
-        const QString t = QString::fromUtf8(reinterpret_cast<const char*>(m_datos + inicio),
-                                            qsizetype(m_pos - inicio));
-        if (m_pos < m_tam)
-            ++m_pos;
+    QString Texto(bool hastaCero) {
+        const std::uint8_t* inicio = pos;
+        while (pos < fin && (*pos != 0 || !hastaCero))
+            ++pos;
+        const QString t = QString::fromUtf8(reinterpret_cast<const char*>(inicio), pos - inicio);
+        pos += pos < fin;
         return t;
     }
-    QString Resto() {
-        const QString t = QString::fromUtf8(reinterpret_cast<const char*>(m_datos + m_pos),
-                                            qsizetype(m_tam - m_pos));
-        m_pos = m_tam;
-        return t;
-    }
-    bool Fin() const { return m_pos >= m_tam; }
-
-private:
-    const std::uint8_t* m_datos;
-    std::size_t m_tam;
-    std::size_t m_pos = 0;
+    bool Fin() const { return pos >= fin; }
 };
 
-// The outcome of reading a text: a value, or the number of the failure.
+// What a conversion or an operation gave: a value, or (error not 0) the
+// number of its failure. Anything but ErrorNumerado escaping is a failure.
 struct Lectura {
-    std::optional<double> valor;
+    double valor = 0;
     int error = 0;
 };
-
-// Anything but ErrorNumerado escaping a conversion is itself a failure.
-template <typename F> Lectura Leer(F&& conversion, const QString& texto) {
-    Lectura r;
+template <typename F> Lectura Leer(F&& operacion, const QString& texto) {
     try {
-        r.valor = conversion();
+        return {operacion(), 0};
     } catch (const ErrorNumerado& e) {
-        r.error = e.valor();
+        return {0, e.valor()};
     } catch (...) {
-        Fallo("a conversion raised something other than ErrorNumerado", texto, __FILE__, __LINE__);
+        Fallo(__FILE__, "something other than ErrorNumerado was raised", texto);
     }
-    return r;
 }
 
-inline Lectura LeerDoble(const QString& texto, const QLocale& locale) {
-    return Leer([&] { return TextoADoble(texto, locale); }, texto);
-}
-
-// The written form of a double: ASCII digits and minus, the locale's decimal
-// separator, no grouping, at most 15 significant digits, no trailing zeros
-// in the fraction, a one-digit mantissa with a signed exponent of at least
-// two digits in exponent form; zero is "0".
-inline bool EnFormaNormal(const QString& texto, const QLocale& locale) {
-    if (texto == QLatin1String("0"))
-        return true;
-    const QString d = QRegularExpression::escape(locale.decimalPoint());
-    static thread_local QString decimalPrevio;
-    static thread_local QRegularExpression fija, exponencial;
-    if (d != decimalPrevio) {
-        decimalPrevio = d;
-        fija.setPattern(QStringLiteral("^-?(0|[1-9][0-9]*)(%1[0-9]*[1-9])?$").arg(d));
-        exponencial.setPattern(QStringLiteral("^-?[1-9](%1[0-9]*[1-9])?E[-+][0-9]{2,3}$").arg(d));
-    }
-    if (!fija.match(texto).hasMatch() && !exponencial.match(texto).hasMatch())
-        return false;
-    int significativas = 0;
-    bool empezado = false;
-    for (const QChar c : texto) {
-        if (c == u'E')
-            break;
-        if (!c.isDigit())
-            continue;
-        empezado = empezado || c != u'0';
-        significativas += empezado ? 1 : 0;
-    }
-    return significativas <= 15;
-}
-
-// Two readings agree to 15 significant digits (and to the last subnormal
-// step, where a double holds fewer digits than that).
-inline bool Cerca(double a, double b) {
-    return std::fabs(a - b) <= 5.2e-15 * std::fabs(a) + std::numeric_limits<double>::denorm_min();
-}
-
-// The screens need a QApplication on the offscreen platform; the program's
-// own arguments stay away from libFuzzer's.
+// The screens need a QApplication on the offscreen platform, made on the
+// first input and kept; the program's own arguments stay away from libFuzzer's.
 inline void IniciarQt() {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char nombre[] = "veltrana_fuzz";
     static char* argv[] = {nombre, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
+    static auto* app = (qputenv("QT_QPA_PLATFORM", "offscreen"), new QApplication(argc, argv));
     (void)app;
 }
 
@@ -160,5 +83,30 @@ inline void IniciarQt() {
 #define VERIFICAR(cond, texto)                                                                     \
     do {                                                                                           \
         if (!(cond))                                                                               \
-            ::fuzz::Fallo(#cond, (texto), __FILE__, __LINE__);                                     \
+            ::fuzz::Fallo(__FILE__ ":" QT_STRINGIFY(__LINE__), #cond, (texto));                    \
     } while (false)
+
+#ifdef VELTRANA_REPLAY
+// Every input of the folder given; none at all fails, for a test that checks
+// nothing must not pass.
+int main(int argc, char** argv) {
+    namespace fs = std::filesystem;
+    std::vector<fs::path> archivos;
+    if (argc == 2 && fs::is_directory(argv[1]))
+        for (const fs::directory_entry& e : fs::directory_iterator(argv[1]))
+            archivos.push_back(e.path());
+    if (archivos.empty()) {
+        std::fprintf(stderr, "no input to replay\n");
+        return 1;
+    }
+    for (const fs::path& archivo : archivos) {
+        // Exactly the input's size, so that reading past it is caught.
+        std::vector<std::uint8_t> datos(fs::file_size(archivo));
+        std::ifstream(archivo, std::ios::binary)
+            .read(reinterpret_cast<char*>(datos.data()), datos.size());
+        std::fprintf(stderr, "%s\n", archivo.filename().c_str());
+        LLVMFuzzerTestOneInput(datos.data(), datos.size());
+    }
+    std::printf("%zu inputs replayed\n", archivos.size());
+}
+#endif

@@ -113,6 +113,14 @@ private slots:
             g.SetRowCount(1);
             g.SetRowCount(4);
         }) << 0 << "" << QPoint(0, 1);
+        // The editor shows the program's write at once, so that nothing
+        // ending the edit can put the old text back.
+        QTest::newRow("el programa escribe en la celda en edicion") << Accion([](QtGrid& g) {
+            Teclas({"9"})(g);
+            g.SetCellText(QStringLiteral("5"));
+            g.setEnabled(false); // the editor loses the focus and commits
+            g.setEnabled(true);
+        }) << 1 << "5" << QPoint(1, 1);
         QTest::newRow("tecla tras mover el programa") << Accion([](QtGrid& g) {
             g.SetCurrentRow(3);
             g.SetCurrentCol(2);

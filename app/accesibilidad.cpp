@@ -1,5 +1,6 @@
 #include "app/accesibilidad.h"
 
+#include "app/ayuda.h"
 #include "app/pantalla.h"
 
 #include <QAbstractButton>
@@ -24,9 +25,10 @@ QAbstractButton* PrimeroQueSePuedePulsar(QWidget& ventana, const Botones& botone
 }
 
 QAccessibleInterface* InterfazDeVentana(const QString&, QObject* objeto) {
-    auto* pantalla = qobject_cast<Pantalla*>(objeto);
-    if (pantalla && pantalla->isWindow())
-        return new QAccessibleWidget(pantalla, QAccessible::Window);
+    auto* ventana = qobject_cast<QWidget*>(objeto);
+    const bool nuestra = qobject_cast<Pantalla*>(objeto) || qobject_cast<VentanaAyuda*>(objeto);
+    if (nuestra && ventana->isWindow())
+        return new QAccessibleWidget(ventana, QAccessible::Window);
     return nullptr;
 }
 

@@ -17,8 +17,8 @@ class QWidget;
 // given a new caption takes its own key back.
 void UnificarTeclasDeAcceso(QWidget& ventana);
 
-// A screen is a plain QWidget, which Qt presents to assistive tools as a
-// filler inside nothing; a screen reader announces windows, by their name,
-// only when they say they are one. Installed once, before any screen is
+// A screen, like the help window, is a plain QWidget, which Qt presents to
+// assistive tools as a filler inside nothing; a screen reader announces
+// windows, by their name, only when they say they are one. Installed once, before any screen is
 // asked for its accessible interface.
 void PresentarPantallasComoVentanas();

@@ -2,13 +2,20 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QTextBrowser>
 #include <QUrl>
+#include <QVBoxLayout>
 
 VentanaAyuda::VentanaAyuda(const QString& ruta) {
     setWindowTitle(QStringLiteral("Ayuda de Veltrana"));
-    setWindowFlag(Qt::Window);
-    setOpenExternalLinks(true);
-    setSource(QUrl::fromLocalFile(ruta));
+    Documento = new QTextBrowser(this);
+    Documento->setObjectName(QStringLiteral("Documento"));
+    Documento->setOpenExternalLinks(true);
+    Documento->setSource(QUrl::fromLocalFile(ruta));
+    auto* disposicion = new QVBoxLayout(this);
+    disposicion->setContentsMargins(0, 0, 0, 0);
+    disposicion->addWidget(Documento);
+    setFocusProxy(Documento);
     resize(640, 560);
 }
 

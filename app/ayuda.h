@@ -2,9 +2,14 @@
 // The program's own help window: the Spanish help document Ayudavt.html,
 // shipped beside the program or in its share folder once installed.
 
-#include <QTextBrowser>
+#include <QWidget>
 
-class VentanaAyuda : public QTextBrowser {
+class QTextBrowser;
+
+// A window holding the document rather than the document as the window: a
+// screen reader then announces a window by its title and reads the document
+// that has the focus inside it.
+class VentanaAyuda : public QWidget {
     Q_OBJECT
 
 public:
@@ -12,4 +17,7 @@ public:
 
     // Where the help document is; empty when it cannot be found.
     static QString Buscar();
+
+private:
+    QTextBrowser* Documento = nullptr;
 };

@@ -39,6 +39,7 @@
 #include "screens/results/respuesta.h"
 #include "solver/resolver_sistema.h"
 #include "speech/motor_voz_falso.h"
+#include "tests/ayudantes_pantallas.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -227,16 +228,6 @@ private:
     Aplicacion m_app;
 };
 
-// Types into whatever has the focus, one key at a time, as a person does: the
-// first key opens the cell's editor, the rest go to the editor.
-void Teclear(const QString& texto) {
-    for (const QChar c : texto)
-        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-}
-void Pulsar(Qt::Key tecla, Qt::KeyboardModifiers modificadores = Qt::NoModifier) {
-    QTest::keyClick(QApplication::focusWidget(), tecla, modificadores);
-}
-
 // Puts the grid's current cell on (fila, col), in view, with the focus on the
 // grid, as clicking on it would.
 void Seleccionar(QtGrid* tabla, std::int32_t fila, int col) {
@@ -247,26 +238,6 @@ void Seleccionar(QtGrid* tabla, std::int32_t fila, int col) {
     tabla->scrollTo(tabla->currentIndex());
     Vaciar();
 }
-
-// Closes any message box a step opens (its exec() would wait for a person)
-// and counts it: a step that shows one has not done what it was timed for.
-class CerradorMensajes : public QObject {
-public:
-    CerradorMensajes() {
-        m_reloj.setInterval(5);
-        connect(&m_reloj, &QTimer::timeout, this, [this] {
-            if (auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                ++cerrados;
-                caja->accept();
-            }
-        });
-        m_reloj.start();
-    }
-    int cerrados = 0;
-
-private:
-    QTimer m_reloj;
-};
 
 struct Fila {
     std::string paso;
@@ -400,14 +371,14 @@ void MedirPortapapeles(std::int32_t n, const Sistema& s, int repeticiones) {
         Seleccionar(tabla, 1, 1);
         portapapeles->setText(bloque);
         Vaciar();
-        CerradorMensajes mensajes;
+        VigilanteMensajes mensajes; // a step that shows a box has not done its work
         const double ms = Ms([&] {
             Pulsar(Qt::Key_V, Qt::ControlModifier);
             Vaciar();
         });
         if (tabla->gridModel()->text(n - 1, 3) != ultima)
             return; // pasting is not handled
-        Exigir(mensajes.cerrados == 0, "el pegado mostró un mensaje");
+        Exigir(mensajes.vistos.isEmpty(), "el pegado mostró un mensaje");
         pegar.push_back(ms);
         solo.push_back(MsResolverSolo(s, n));
 

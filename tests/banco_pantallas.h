@@ -16,10 +16,12 @@
 
 class BancoPantallas {
 protected:
-    // A fresh program, its data-entry screen shown.
-    void Montar() {
+    // A fresh program, its data-entry screen shown and active; false when
+    // it never became active.
+    [[nodiscard]] bool Montar() {
         Armar();
         app->Mostrar(IdPantalla::Datos1);
+        return QTest::qWaitForWindowActive(Datos());
     }
     // A fresh program with no screen shown yet.
     void Armar() {

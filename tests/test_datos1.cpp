@@ -43,8 +43,7 @@ class TestDatos1 : public QObject, BancoPantallas {
 
 private slots:
     void init() {
-        Montar();
-        QVERIFY(QTest::qWaitForWindowActive(Datos()));
+        QVERIFY(Montar());
     }
     void cleanup() { app.reset(); }
 

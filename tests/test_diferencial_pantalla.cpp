@@ -128,8 +128,7 @@ class TestDiferencialPantalla : public QObject, BancoPantallas {
 private slots:
     void initTestCase() {
         SinAvisosDeLaPlataforma();
-        Montar();
-        QVERIFY(QTest::qWaitForWindowActive(Datos()));
+        QVERIFY(Montar());
     }
 
     // Of every eight systems, four with moderate exponents, two across the whole

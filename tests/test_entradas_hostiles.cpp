@@ -117,8 +117,7 @@ class TestEntradasHostiles : public QObject, BancoPantallas {
 private slots:
     // A count of 4 accepted and every cell filled: the screen a hostile entry meets.
     void init() {
-        Montar();
-        QVERIFY(QTest::qWaitForWindowActive(Datos()));
+        QVERIFY(Montar());
         ConfirmarCuenta(4);
         Poner(QList<QStringList>(4, {"1{d}5", "-2", "3e5", "0{d}25"}));
         voz->Olvidar();

@@ -28,8 +28,7 @@ class TestPortapapeles : public QObject, BancoPantallas {
 
 private slots:
     void init() {
-        Montar();
-        QVERIFY(QTest::qWaitForWindowActive(Datos()));
+        QVERIFY(Montar());
         ConfirmarCuenta(4);
     }
     void cleanup() { app.reset(); }

@@ -14,8 +14,7 @@ class TestResolucion : public QObject, BancoPantallas {
 
 private slots:
     void init() {
-        Montar();
-        QVERIFY(QTest::qWaitForWindowActive(Datos()));
+        QVERIFY(Montar());
         ConfirmarCuenta(4);
     }
     void cleanup() { app.reset(); }

@@ -14,8 +14,7 @@ class Escena : BancoPantallas {
 public:
     // A system of 4 equations, its cells holding text no check has seen.
     Escena() {
-        Montar();
-        if (!QTest::qWaitForWindowActive(Datos()))
+        if (!Montar())
             std::abort();
         ConfirmarCuenta(4);
         for (int i = 0; i < 16; ++i)

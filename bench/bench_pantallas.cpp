@@ -53,7 +53,6 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -94,7 +93,9 @@ double Mediana(std::vector<double> v) {
     return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
 }
 
-double Maximo(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
+double Maximo(const std::vector<double>& v) {
+    return *std::max_element(v.begin(), v.end());
+}
 
 // Delivers what the step posted: the grid's catch-up of its current cell,
 // layout, update requests and so the paint. Objects scheduled for deletion
@@ -106,7 +107,9 @@ void Vaciar() {
     }
 }
 
-void LiberarPendientes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void LiberarPendientes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 // Paint events received by a window's widgets (or by one widget).
 class ContadorPinturas : public QObject {
@@ -253,8 +256,8 @@ std::vector<Fila> filas;
 void Anotar(const std::string& paso, std::int32_t n, const std::vector<double>& ms,
             const std::vector<double>& solo, const std::string& nota = {}) {
     const double m = Mediana(ms);
-    filas.push_back({paso, std::to_string(n), m, solo.empty() ? -1.0 : Mediana(solo),
-                     "< 100 ms", m < kObjetivoMs, nota});
+    filas.push_back({paso, std::to_string(n), m, solo.empty() ? -1.0 : Mediana(solo), "< 100 ms",
+                     m < kObjetivoMs, nota});
 }
 
 // --- the steps ---------------------------------------------------------------
@@ -310,8 +313,8 @@ void MedirComprobacion(std::int32_t n, const Sistema& s, int repeticiones,
         }));
         Exigir(!tabla->isEditing() && tabla->gridModel()->text(fila - 1, col - 1) == esperado,
                "la celda no quedó comprobada y reescrita");
-        Exigir(tabla->gridModel()->data(tabla->gridModel()->index(fila - 1, col - 1),
-                                        Qt::TextAlignmentRole)
+        Exigir(tabla->gridModel()
+                   ->data(tabla->gridModel()->index(fila - 1, col - 1), Qt::TextAlignmentRole)
                    .isValid(),
                "la comprobación no alineó la celda");
         Exigir(pinturas.Vigilado > antes, "la comprobación no repintó la celda");
@@ -359,7 +362,8 @@ void MedirPortapapeles(std::int32_t n, const Sistema& s, int repeticiones) {
     QString bloque;
     for (std::int32_t i = 0; i < n; ++i)
         for (int c = 0; c < 4; ++c)
-            bloque += s.textos[4 * static_cast<std::size_t>(i) + c] + QLatin1Char(c < 3 ? '\t' : '\n');
+            bloque +=
+                s.textos[4 * static_cast<std::size_t>(i) + c] + QLatin1Char(c < 3 ? '\t' : '\n');
     const QString& ultima = s.textos.back();
     QClipboard* portapapeles = QGuiApplication::clipboard();
 
@@ -546,7 +550,8 @@ int Memoria() {
         e.Llenar(s, kMayor);
         e.Clic(e.Datos(), "Resolver");
         Vaciar();
-        Exigir(e.Resultados() && e.Resultados()->isVisible(), "no se mostró la pantalla de resultados");
+        Exigir(e.Resultados() && e.Resultados()->isVisible(),
+               "no se mostró la pantalla de resultados");
         LiberarPendientes();
     }
     const double pico = double(Estado("VmHWM:")) / 1024;

@@ -32,7 +32,7 @@
 // on a real window system.
 
 #include "app/aplicacion.h"
-#include "app/conversiones.h"
+#include "app/conversiones/conversiones.h"
 #include "grid/grid_model.h"
 #include "grid/qt_grid.h"
 #include "screens/data_entry/datos1.h"

@@ -1,6 +1,6 @@
 #include "grid/qt_grid.h"
 
-#include "app/conversiones.h"
+#include "app/conversiones/conversiones.h"
 #include "grid/grid_model.h"
 #include "solver/error_numerado.h"
 

@@ -2,7 +2,7 @@
 // the screens are tested under, and the thresholds of the written form: what
 // the fuzzers' round trips and the screen catalogue cannot tell apart.
 
-#include "app/conversiones.h"
+#include "app/conversiones/conversiones.h"
 #include "solver/error_numerado.h"
 
 #include <QTest>

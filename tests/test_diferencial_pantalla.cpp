@@ -2,7 +2,7 @@
 // screens must hand the results, bit for bit, the unknowns of ResolverSistema on
 // the same texts (TextoADoble, empty as 0), or fail the same way at the same place.
 
-#include "app/conversiones.h"
+#include "app/conversiones/conversiones.h"
 #include "solver/error_numerado.h"
 #include "solver/resolver_sistema.h"
 #include "tests/ayudantes_pantallas.h"

@@ -4,7 +4,7 @@
 #include "app/aplicacion.h"
 #include "app/booleano.h"
 #include "app/boton_grafico.h"
-#include "app/conversiones.h"
+#include "app/conversiones/conversiones.h"
 #include "app/lector_pantalla.h"
 #include "grid/qt_grid.h"
 #include "solver/error_numerado.h"

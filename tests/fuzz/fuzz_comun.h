@@ -3,7 +3,7 @@
 // with libFuzzer or, with VELTRANA_REPLAY defined, with the main() at the end
 // of this file, which feeds it the corpus kept in the repository.
 
-#include "app/conversiones.h"
+#include "app/conversiones/conversiones.h"
 #include "solver/error_numerado.h"
 
 #include <QApplication>

@@ -1,0 +1,265 @@
+// Numbers read from what the user typed, in the locale's decimal form.
+
+#include "app/conversiones/conversiones.h"
+#include "app/conversiones/formato_numerico.h"
+#include "solver/error_numerado.h"
+
+#include <QStringView>
+#include <QVarLengthArray>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <system_error>
+
+namespace {
+
+[[noreturn]] void Fallar(NumeroError numero) {
+    throw ErrorNumerado(numero);
+}
+
+// Far beyond any exponent that still means something; keeps the arithmetic
+// on absurd inputs ("1e99999999999999999999") from overflowing.
+constexpr std::int64_t kExponenteTope = 1'000'000'000;
+
+// The common case: numbers as the program writes them and as most are
+// typed, an optional '-', ASCII digits and at most one decimal separator,
+// with no blanks, grouping or exponent. The full reading would hand
+// std::from_chars the very same text, so the result is the same; this only
+// spares the cursor's checks on every character. Anything else, and anything
+// std::from_chars does not take whole, is left to the full reading.
+std::optional<double> LeerFormaSencilla(const QString& texto, const FormatoNumerico& f) {
+    if (f.decimal.size() != 1 || texto.size() > 40)
+        return std::nullopt;
+    const char16_t decimal = f.decimal.front().unicode();
+    char c[48];
+    int k = 0;
+    int digitos = 0;
+    bool conDecimal = false;
+    qsizetype i = 0;
+    if (!texto.isEmpty() && texto.front() == u'-') {
+        c[k++] = '-';
+        i = 1;
+    }
+    for (; i < texto.size(); ++i) {
+        const char16_t u = texto.at(i).unicode();
+        if (u >= u'0' && u <= u'9') {
+            c[k++] = char(u);
+            ++digitos;
+        } else if (u == decimal && !conDecimal) {
+            c[k++] = '.';
+            conDecimal = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    double valor = 0.0;
+    const auto r = std::from_chars(c, c + k, valor);
+    if (digitos == 0 || r.ec != std::errc() || r.ptr != c + k)
+        return std::nullopt;
+    return valor;
+}
+
+// The full reading, one part of the number after another. The text is
+// rewritten in the form std::from_chars reads, which does not depend on the
+// C library's locale; what is noted on the way tells an overflow from an
+// underflow when std::from_chars finds the value out of range.
+class Lectura {
+public:
+    Lectura(QStringView texto, const FormatoNumerico& formato) : m_texto(texto), m_f(formato) {}
+
+    double Leer() {
+        if (Fin())
+            Fallar(NumeroError::TiposIncompatibles);
+        LeerSigno();
+        LeerParteEntera();
+        LeerFraccion();
+        if (m_digitosEnteros + m_digitosFraccion == 0)
+            Fallar(NumeroError::TiposIncompatibles);
+        LeerExponente();
+        if (!Fin())
+            Fallar(NumeroError::TiposIncompatibles);
+        return Convertir();
+    }
+
+private:
+    // --- the cursor ---
+    bool Fin() const { return m_pos >= m_texto.size(); }
+
+    int Digito() const {
+        if (Fin())
+            return -1;
+        const char16_t c = m_texto[m_pos].unicode();
+        if (c >= u'0' && c <= u'9')
+            return c - u'0';
+        if (m_f.cero != u'0' && c >= m_f.cero && c <= m_f.cero + 9)
+            return c - m_f.cero;
+        return -1;
+    }
+
+    bool Tomar(QStringView s) {
+        if (s.isEmpty() || !m_texto.sliced(m_pos).startsWith(s))
+            return false;
+        m_pos += s.size();
+        return true;
+    }
+
+    bool TomarCaracter(char16_t c) {
+        if (Fin() || m_texto[m_pos].unicode() != c)
+            return false;
+        ++m_pos;
+        return true;
+    }
+
+    // Locales that group with a no-break space are typed with a plain one.
+    bool TomarGrupo() {
+        if (m_f.grupo.isEmpty())
+            return false;
+        if (Tomar(m_f.grupo))
+            return true;
+        return m_f.grupo.size() == 1 && m_f.grupo.front().isSpace() && TomarCaracter(u' ');
+    }
+
+    // True for a minus sign; a plus sign, or none, is false.
+    bool TomarSignoNegativo() {
+        if (Tomar(m_f.menos) || TomarCaracter(u'-') || TomarCaracter(u'\u2212'))
+            return true;
+        if (!Tomar(m_f.mas))
+            TomarCaracter(u'+');
+        return false;
+    }
+
+    // --- the parts of a number ---
+    void LeerSigno() {
+        m_negativo = TomarSignoNegativo();
+        if (m_negativo)
+            m_c.append('-');
+    }
+
+    // With separators, the groups g0 g1 … gk must read as the locale writes
+    // them: gk of the primary size, g1 … gk-1 of the secondary size, g0 no
+    // longer than its right neighbour and not a lone leading zero (so
+    // "0.001" under es_ES is refused, not read as 1).
+    void LeerParteEntera() {
+        int separadores = 0;
+        int grupo = 0;       // digits in the group being read
+        int primerGrupo = 0; // g0
+        bool empiezaEnCero = false;
+        for (;;) {
+            if (const int d = Digito(); d >= 0) {
+                if (m_digitosEnteros == 0)
+                    empiezaEnCero = d == 0;
+                if (d != 0 || m_significativosEnteros > 0)
+                    ++m_significativosEnteros;
+                m_c.append(char('0' + d));
+                ++m_digitosEnteros;
+                ++grupo;
+                ++m_pos;
+            } else if (TomarGrupo()) {
+                if (separadores == 0)
+                    primerGrupo = grupo;
+                else if (grupo != m_f.grupoSecundario)
+                    Fallar(NumeroError::TiposIncompatibles);
+                ++separadores;
+                grupo = 0;
+            } else {
+                break;
+            }
+        }
+        if (separadores == 0)
+            return;
+        const int tope = separadores == 1 ? m_f.grupoPrimario : m_f.grupoSecundario;
+        if (grupo != m_f.grupoPrimario || primerGrupo < 1 || primerGrupo > tope || empiezaEnCero)
+            Fallar(NumeroError::TiposIncompatibles);
+    }
+
+    void LeerFraccion() {
+        if (!Tomar(m_f.decimal))
+            return;
+        m_c.append('.');
+        for (int d; (d = Digito()) >= 0; ++m_pos) {
+            m_c.append(char('0' + d));
+            if (d == 0 && m_cerosFraccion == m_digitosFraccion)
+                ++m_cerosFraccion;
+            ++m_digitosFraccion;
+        }
+    }
+
+    void LeerExponente() {
+        if (!TomarCaracter(u'e') && !TomarCaracter(u'E') && !Tomar(m_f.exponente))
+            return;
+        const bool negativo = TomarSignoNegativo();
+        if (Digito() < 0)
+            Fallar(NumeroError::TiposIncompatibles);
+        for (int d; (d = Digito()) >= 0; ++m_pos)
+            m_exponente = std::min(m_exponente * 10 + d, kExponenteTope);
+        if (negativo)
+            m_exponente = -m_exponente;
+        char e[16];
+        const auto r = std::to_chars(e, e + sizeof e, m_exponente);
+        m_c.append('e');
+        m_c.append(e, r.ptr - e);
+    }
+
+    double Convertir() const {
+        double valor = 0.0;
+        const auto r = std::from_chars(m_c.data(), m_c.data() + m_c.size(), valor);
+        if (r.ec == std::errc::result_out_of_range)
+            return FueraDeRango();
+        if (r.ec != std::errc() || r.ptr != m_c.data() + m_c.size())
+            Fallar(NumeroError::TiposIncompatibles);
+        return valor;
+    }
+
+    // Too large or too small: the decimal position of the leading significant
+    // digit tells which. Too small reads as zero of the same sign.
+    double FueraDeRango() const {
+        const std::int64_t orden = m_significativosEnteros > 0
+                                       ? m_significativosEnteros - 1 + m_exponente
+                                       : -(m_cerosFraccion + 1) + m_exponente;
+        if (orden <= 0)
+            return m_negativo ? -0.0 : 0.0;
+        // The doubles nearest the largest one are written 1,79769313486232E+308,
+        // just above it: that text, and anything up to it, reads as the
+        // largest double, so what the program writes it can always read back.
+        long double ancho = 0;
+        const auto r = std::from_chars(m_c.data(), m_c.data() + m_c.size(), ancho);
+        if (r.ec != std::errc() || std::fabs(ancho) > 1.79769313486232e308L)
+            Fallar(NumeroError::Desbordamiento);
+        return m_negativo ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
+    }
+
+    QStringView m_texto;
+    const FormatoNumerico& m_f;
+    qsizetype m_pos = 0;
+
+    QVarLengthArray<char, 64> m_c; // the number as std::from_chars reads it
+    bool m_negativo = false;
+    int m_digitosEnteros = 0;
+    int m_significativosEnteros = 0; // after the leading zeros
+    int m_digitosFraccion = 0;
+    int m_cerosFraccion = 0; // leading zeros of the fraction, while nothing else was seen
+    std::int64_t m_exponente = 0;
+};
+
+} // namespace
+
+double TextoADoble(const QString& texto, const QLocale& locale) {
+    const FormatoNumerico& formato = FormatoDe(locale);
+    if (const std::optional<double> valor = LeerFormaSencilla(texto, formato))
+        return *valor;
+    return Lectura(QStringView(texto).trimmed(), formato).Leer();
+}
+
+std::int16_t TextoAEntero16(const QString& texto, const QLocale& locale) {
+    const double valor = TextoADoble(texto, locale);
+    // Halves to even, done by hand so that it does not depend on the
+    // floating-point rounding mode. valor - piso is exact for any double.
+    double entero = std::floor(valor);
+    const double resto = valor - entero;
+    if (resto > 0.5 || (resto == 0.5 && std::fmod(entero, 2.0) != 0.0))
+        entero += 1.0;
+    if (entero < -32768.0 || entero > 32767.0)
+        Fallar(NumeroError::Desbordamiento);
+    return static_cast<std::int16_t>(entero);
+}

@@ -38,7 +38,7 @@
 #include "screens/data_entry/datos1.h"
 #include "screens/results/respuesta.h"
 #include "solver/resolver_sistema.h"
-#include "speech/motor_voz_falso.h"
+#include "tests/motor_voz_falso.h"
 #include "tests/ayudantes_pantallas.h"
 
 #include <QApplication>

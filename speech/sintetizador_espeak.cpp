@@ -162,27 +162,3 @@ void SintetizadorEspeak::Trabajar() {
     if (m_iniciado)
         espeak_ng_Terminate();
 }
-
-MuestrasVoz SintetizarMuestras(const QString& texto, int palabrasPorMinuto, int volumen,
-                               const std::function<bool(std::size_t)>& seguir) {
-    MuestrasVoz resultado;
-    SintetizadorEspeak& sintetizador = SintetizadorEspeak::Instancia();
-    if (!sintetizador.Disponible())
-        return resultado;
-    resultado.frecuencia = sintetizador.Frecuencia();
-
-    std::promise<void> terminado;
-    std::future<void> hecho = terminado.get_future();
-    SintetizadorEspeak::Pedido pedido;
-    pedido.texto = texto.toUtf8();
-    pedido.palabrasPorMinuto = palabrasPorMinuto;
-    pedido.volumen = volumen;
-    pedido.entrega = [&resultado, &seguir](const std::int16_t* muestras, int cuantas) {
-        resultado.muestras.insert(resultado.muestras.end(), muestras, muestras + cuantas);
-        return !seguir || seguir(resultado.muestras.size());
-    };
-    pedido.fin = [&terminado](bool) { terminado.set_value(); };
-    sintetizador.Encargar(std::move(pedido));
-    hecho.wait();
-    return resultado;
-}

@@ -14,7 +14,6 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 class SintetizadorEspeak {
 public:
@@ -67,15 +66,3 @@ private:
     bool m_salir = false;
     std::thread m_hilo;
 };
-
-struct MuestrasVoz {
-    std::vector<std::int16_t> muestras; // 16-bit mono
-    int frecuencia = 0;
-    double Segundos() const { return frecuencia > 0 ? double(muestras.size()) / frecuencia : 0.0; }
-};
-
-// Synthesises a phrase without playing it and waits for the result; empty when
-// the voice is not available. `seguir`, if given, is asked after every buffer
-// with the number of samples so far and stops the synthesis by returning false.
-MuestrasVoz SintetizarMuestras(const QString& texto, int palabrasPorMinuto, int volumen,
-                               const std::function<bool(std::size_t)>& seguir = {});

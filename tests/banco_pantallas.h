@@ -7,7 +7,7 @@
 #include "grid/qt_grid.h"
 #include "screens/data_entry/datos1.h"
 #include "screens/results/respuesta.h"
-#include "speech/motor_voz_falso.h"
+#include "tests/motor_voz_falso.h"
 #include "tests/ayudantes_pantallas.h"
 
 #include <QLineEdit>

@@ -51,7 +51,7 @@ private slots:
         app->DarFoco(IdPantalla::AcercaDe);
         En<QPushButton>(Acerca(), "Command1")->click();
         QVERIFY(!Acerca() && !Datos() && Resultados() && !app->Terminada());
-        QVERIFY(voz->Llamadas().isEmpty());
+        QVERIFY(voz->Frases().isEmpty());
     }
 
     // Keys that type something and clicks on the margin or the bare frame

@@ -66,8 +66,9 @@ private slots:
         QFETCH(bool, conEnter);
         QFETCH(int, filas);
         QFETCH(QStringList, frases);
-        QTRY_COMPARE(voz->Llamadas(), (QStringList{"StopSpeech", "Rate=130", "Volume=150",
-                                                   QStringLiteral("Speak=") + kPrompt}));
+        QTRY_COMPARE(voz->Frases(), QStringList{kPrompt});
+        QCOMPARE(voz->Oidas()[0].palabrasPorMinuto, 130);
+        QCOMPARE(voz->Oidas()[0].volumen, 150);
         QVERIFY(EnCuenta() && Cuenta()->hasFocus());
         voz->Olvidar();
         VigilanteMensajes mensajes;
@@ -133,18 +134,19 @@ private slots:
         }
         const QVariant alineacion = Tabla()->gridModel()->index(1, 2).data(Qt::TextAlignmentRole);
         QCOMPARE(alineacion.toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
-        QVERIFY(voz->Llamadas().isEmpty());
+        QVERIFY(voz->Frases().isEmpty());
     }
 
     // Off, the voice stops at once and says nothing more; on again, it waits
     // for the next prompt.
     void voice_switch() {
-        QTRY_VERIFY(!voz->Llamadas().isEmpty());
+        QTRY_VERIFY(voz->Hablando());
         voz->Olvidar();
         Clic("ComandoVoz");
+        QVERIFY(!voz->Hablando());
         ConfirmarConEnter(4);
         Clic("ComandoVoz");
-        QCOMPARE(voz->Llamadas(), QStringList{"StopSpeech"});
+        QVERIFY(voz->Frases().isEmpty());
 
         Clic("BotonCambio");
         QVERIFY(EnCuenta());

@@ -191,7 +191,7 @@ private slots:
         QVERIFY(ahora == antes);
         QCOMPARE(Caja()->text(), QStringLiteral("4"));
         QCOMPARE(Estado(), "coefficients");
-        QVERIFY(voz->Llamadas().isEmpty() && mensajes.vistos.isEmpty());
+        QVERIFY(voz->Frases().isEmpty() && mensajes.vistos.isEmpty());
     }
 };
 

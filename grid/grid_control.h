@@ -1,12 +1,17 @@
 #pragma once
-// What the screens ask of a grid of text cells. Rows and columns count from 0
+// The grid of text cells as the screens use it. Rows and columns count from 0
 // and include the fixed header row (and, where there is one, the fixed row
 // header column). Text, colours and alignment are read and written on the
 // current cell, as a person would select a cell and then act on it.
-// An operation the grid refuses throws ErrorNumerado.
+// An operation the grid refuses throws ErrorNumerado(Desbordamiento).
+//
+// A grid is a table view, so the screens place it, name it for assistive
+// tools, enable it and give it the focus as any other control; QtGrid is the
+// implementation.
 
 #include <QRgb>
 #include <QString>
+#include <QTableView>
 
 #include <cstdint>
 
@@ -15,17 +20,17 @@ struct CellColorPair {
     QRgb fore; // text
 };
 
-class GridControl {
+class GridControl : public QTableView {
+    Q_OBJECT
+
 public:
-    virtual ~GridControl() = default;
+    using QTableView::QTableView;
 
     // Rows including the header row; a negative count is refused.
     virtual void SetRowCount(std::int32_t rows) = 0;
     virtual std::int32_t RowCount() const = 0;
 
     virtual void SetCurrentRow(std::int32_t row) = 0;
-    // Integer-valued doubles are accepted; anything else is refused.
-    virtual void SetCurrentRow(double row) = 0;
     virtual std::int32_t CurrentRow() const = 0;
     virtual void SetCurrentCol(std::int32_t col) = 0;
     virtual std::int32_t CurrentCol() const = 0;
@@ -53,6 +58,15 @@ public:
     // Puts the current cell back into editing, with its text.
     virtual void ReopenEdit() = 0;
 
-    // The CellEdited(row, col) notification is a Qt signal of the widget that
-    // implements this contract (QtGrid).
+signals:
+    // The user finished editing the cell (row, col).
+    void CellEdited(int row, int col);
+    // Ctrl+V with no editor open (an open editor pastes into itself): the
+    // clipboard's text, for the screen to place and check; a grid knows no
+    // rules for what a cell may hold. The current cell is then the one the
+    // user sees as current, and the one the handler leaves current is shown.
+    void PasteRequested(const QString& text);
+    // Ctrl+C with no editor open, when a screen listens: it decides what a
+    // copy holds. With no listener the current cell's text is copied.
+    void CopyRequested();
 };

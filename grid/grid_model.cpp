@@ -6,6 +6,7 @@
 #include <QColor>
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 GridModel::GridModel(int columns, QObject* parent)
     : QAbstractTableModel(parent), m_columns(std::max(columns, 0)),
@@ -105,6 +106,11 @@ void GridModel::setRows(int rows) {
         m_rowHeaders.resize(std::size_t(rows));
         m_rows = rows;
         endRemoveRows();
+        // Rows that are gone have nothing left to announce.
+        m_heldRows.limitTo(rows);
+        if (m_heldRows.empty())
+            m_heldColumns = HeldSpan();
+        m_heldRowHeaders.limitTo(rows);
         // A grid shrunk from thousands of rows gives the memory back.
         if (m_texts.capacity() > 2 * m_texts.size() + 1024) {
             m_texts.shrink_to_fit();
@@ -118,26 +124,37 @@ const QString& GridModel::text(int row, int column) const {
     return m_texts[cell(row, column)];
 }
 
-void GridModel::setText(int row, int column, const QString& text) {
+void GridModel::setText(int row, int column, const QString& text, Notice notice) {
     QString& stored = m_texts[cell(row, column)];
     if (stored == text)
         return;
     stored = text;
-    const QModelIndex changed = index(row, column);
-    emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+    cellChanged(row, column, {Qt::DisplayRole, Qt::EditRole}, notice);
 }
 
-void GridModel::setColors(int row, int column, std::optional<QRgb> fore, std::optional<QRgb> back) {
+void GridModel::setColors(int row, int column, std::optional<QRgb> fore, std::optional<QRgb> back,
+                          Notice notice) {
     Style style = styleOf(row, column);
     style.fore = fore;
     style.back = back;
-    setStyle(row, column, style);
+    setStyle(row, column, style, notice);
 }
 
-void GridModel::setAlignment(int row, int column, std::optional<Qt::Alignment> alignment) {
+void GridModel::setAlignment(int row, int column, std::optional<Qt::Alignment> alignment,
+                             Notice notice) {
     Style style = styleOf(row, column);
     style.alignment = alignment;
-    setStyle(row, column, style);
+    setStyle(row, column, style, notice);
+}
+
+void GridModel::cellChanged(int row, int column, const QList<int>& roles, Notice notice) {
+    if (notice == Notice::Held) {
+        m_heldRows.add(row);
+        m_heldColumns.add(column);
+        return;
+    }
+    const QModelIndex changed = index(row, column);
+    emit dataChanged(changed, changed, roles);
 }
 
 const QString& GridModel::headerText(Qt::Orientation orientation, int section) const {
@@ -145,13 +162,17 @@ const QString& GridModel::headerText(Qt::Orientation orientation, int section) c
                                          : m_rowHeaders[std::size_t(section)];
 }
 
-void GridModel::setHeaderText(Qt::Orientation orientation, int section, const QString& text) {
+void GridModel::setHeaderText(Qt::Orientation orientation, int section, const QString& text,
+                              Notice notice) {
     QString& stored = orientation == Qt::Horizontal ? m_columnHeaders[std::size_t(section)]
                                                     : m_rowHeaders[std::size_t(section)];
     if (stored == text)
         return;
     stored = text;
-    emit headerDataChanged(orientation, section, section);
+    if (notice == Notice::Now)
+        emit headerDataChanged(orientation, section, section);
+    else
+        (orientation == Qt::Horizontal ? m_heldColumnHeaders : m_heldRowHeaders).add(section);
 }
 
 void GridModel::setHeaderAlignment(int column, Qt::Alignment alignment) {
@@ -159,15 +180,31 @@ void GridModel::setHeaderAlignment(int column, Qt::Alignment alignment) {
     emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
-void GridModel::setStyle(int row, int column, const Style& style) {
+void GridModel::releaseHeldNotices() {
+    if (!hasHeldNotices())
+        return;
+    // Cleared before announcing, so that a slot that writes again starts a
+    // new record instead of being lost.
+    const HeldSpan rows = std::exchange(m_heldRows, HeldSpan());
+    const HeldSpan columns = std::exchange(m_heldColumns, HeldSpan());
+    const HeldSpan rowHeaders = std::exchange(m_heldRowHeaders, HeldSpan());
+    const HeldSpan columnHeaders = std::exchange(m_heldColumnHeaders, HeldSpan());
+    if (!rows.empty() && !columns.empty())
+        emit dataChanged(index(rows.first, columns.first), index(rows.last, columns.last));
+    if (!rowHeaders.empty())
+        emit headerDataChanged(Qt::Vertical, rowHeaders.first, rowHeaders.last);
+    if (!columnHeaders.empty())
+        emit headerDataChanged(Qt::Horizontal, columnHeaders.first, columnHeaders.last);
+}
+
+void GridModel::setStyle(int row, int column, const Style& style, Notice notice) {
     const std::uint16_t id = internStyle(style);
     std::uint16_t& stored = m_styleOf[cell(row, column)];
     if (stored == id)
         return;
     stored = id;
-    const QModelIndex changed = index(row, column);
-    emit dataChanged(changed, changed,
-                     {Qt::ForegroundRole, Qt::BackgroundRole, Qt::TextAlignmentRole});
+    cellChanged(row, column, {Qt::ForegroundRole, Qt::BackgroundRole, Qt::TextAlignmentRole},
+                notice);
 }
 
 // The program uses a handful of styles (normal, marked, right-aligned), so a

@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QRgb>
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -17,6 +18,14 @@ class GridModel : public QAbstractTableModel {
 
 public:
     explicit GridModel(int columns, QObject* parent = nullptr);
+
+    // When a change is announced to the views: at once, or held with the
+    // other held changes until releaseHeldNotices() announces them all as one
+    // range. The program writes cells in long loops (numbering and filling
+    // 32 767 rows); a notice per cell would have a view repaint, and its row
+    // header redo its layout, tens of thousands of times. The cells
+    // themselves always change at once: only the notices wait.
+    enum class Notice { Now, Held };
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -33,15 +42,25 @@ public:
     void setRows(int rows);
 
     const QString& text(int row, int column) const;
-    void setText(int row, int column, const QString& text);
+    void setText(int row, int column, const QString& text, Notice notice = Notice::Now);
     // std::nullopt puts the cell back to the view's own colour or alignment.
-    void setColors(int row, int column, std::optional<QRgb> fore, std::optional<QRgb> back);
-    void setAlignment(int row, int column, std::optional<Qt::Alignment> alignment);
+    void setColors(int row, int column, std::optional<QRgb> fore, std::optional<QRgb> back,
+                   Notice notice = Notice::Now);
+    void setAlignment(int row, int column, std::optional<Qt::Alignment> alignment,
+                      Notice notice = Notice::Now);
 
     const QString& headerText(Qt::Orientation orientation, int section) const;
-    void setHeaderText(Qt::Orientation orientation, int section, const QString& text);
+    void setHeaderText(Qt::Orientation orientation, int section, const QString& text,
+                       Notice notice = Notice::Now);
     // Horizontal sections only; row headers take the view's default.
     void setHeaderAlignment(int column, Qt::Alignment alignment);
+
+    bool hasHeldNotices() const {
+        return !m_heldRows.empty() || !m_heldRowHeaders.empty() || !m_heldColumnHeaders.empty();
+    }
+    // The held changes, announced as one range of cells and one of each
+    // orientation's headers.
+    void releaseHeldNotices();
 
 private:
     struct Style {
@@ -55,7 +74,8 @@ private:
     const Style& styleOf(int row, int column) const {
         return m_styles[m_styleOf[cell(row, column)]];
     }
-    void setStyle(int row, int column, const Style& style);
+    void setStyle(int row, int column, const Style& style, Notice notice);
+    void cellChanged(int row, int column, const QList<int>& roles, Notice notice);
     std::uint16_t internStyle(const Style& style);
 
     int m_columns;
@@ -66,4 +86,24 @@ private:
     std::vector<QString> m_rowHeaders;
     std::vector<QString> m_columnHeaders;
     std::vector<Qt::Alignment> m_columnHeaderAlignment;
+
+    // Rows, columns or header sections whose change notices are held.
+    struct HeldSpan {
+        int first = -1;
+        int last = -1;
+        bool empty() const { return first < 0; }
+        void add(int i) {
+            first = empty() ? i : std::min(first, i);
+            last = std::max(last, i);
+        }
+        void limitTo(int count) {
+            last = std::min(last, count - 1);
+            if (last < first)
+                *this = HeldSpan();
+        }
+    };
+    HeldSpan m_heldRows; // with m_heldColumns, the rectangle of changed cells
+    HeldSpan m_heldColumns;
+    HeldSpan m_heldRowHeaders;
+    HeldSpan m_heldColumnHeaders;
 };

@@ -1,28 +1,23 @@
+// QtGrid: its construction, GridControl's operations, and how the view keeps
+// up with the program's long loops of moves and writes.
+
 #include "grid/qt_grid.h"
 
 #include "app/conversiones/conversiones.h"
+#include "grid/grid_format.h"
 #include "grid/grid_model.h"
 #include "solver/error_numerado.h"
 
 #include <QAbstractButton>
-#include <QClipboard>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QHeaderView>
-#include <QKeyEvent>
-#include <QMetaMethod>
-#include <QPainter>
-#include <QSignalBlocker>
-#include <QStyleOptionHeader>
-#include <QStyledItemDelegate>
 #include <algorithm>
-#include <cmath>
-#include <limits>
+#include <utility>
 
 namespace {
 
-[[noreturn]] void Refuse(NumeroError numero) {
-    throw ErrorNumerado(numero);
+[[noreturn]] void Refuse() {
+    throw ErrorNumerado(NumeroError::Desbordamiento);
 }
 
 constexpr int kTwipsPerPixel = 15;
@@ -40,94 +35,6 @@ QEvent::Type SyncEventType() {
 
 } // namespace
 
-// Paints the current cell with a frame instead of a selection fill, which
-// would look exactly like a marked cell, and ends edits on the keys that leave
-// a cell.
-class GridDelegate : public QStyledItemDelegate {
-public:
-    explicit GridDelegate(QtGrid* grid) : QStyledItemDelegate(grid), m_grid(grid) {}
-
-    // An edit started by typing treats Left and Right as "leave the cell".
-    void setTypedEdit(bool typed) { m_typedEdit = typed; }
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        QStyleOptionViewItem plain(option);
-        plain.state &= ~QStyle::State_HasFocus;
-        QStyledItemDelegate::paint(painter, plain, index);
-        if (index != m_grid->currentIndex() || !m_grid->isEnabled())
-            return;
-        QColor frame = option.palette.color(QPalette::Highlight);
-        const QVariant back = index.data(Qt::BackgroundRole);
-        if (back.isValid() && qvariant_cast<QBrush>(back).color() == frame)
-            frame = option.palette.color(QPalette::HighlightedText);
-        painter->save();
-        painter->setPen(QPen(frame, 2));
-        painter->setBrush(Qt::NoBrush);
-        painter->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
-        painter->restore();
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* editor = qobject_cast<QWidget*>(watched);
-        if (editor && event->type() == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            using Leave = QtGrid::Leave;
-            switch (key->key()) {
-            case Qt::Key_Return:
-            case Qt::Key_Enter:
-                m_grid->endUserEdit(editor, Leave::Stay, key);
-                return true;
-            case Qt::Key_Tab:
-                m_grid->endUserEdit(
-                    editor, key->modifiers() & Qt::ShiftModifier ? Leave::Previous : Leave::Next,
-                    key);
-                return true;
-            case Qt::Key_Backtab:
-                m_grid->endUserEdit(editor, Leave::Previous, key);
-                return true;
-            case Qt::Key_Up:
-            case Qt::Key_Down:
-            case Qt::Key_PageUp:
-            case Qt::Key_PageDown:
-                m_grid->endUserEdit(editor, Leave::ByKey, key);
-                return true;
-            case Qt::Key_Left:
-            case Qt::Key_Right:
-                if (!m_typedEdit)
-                    break;
-                m_grid->endUserEdit(editor, Leave::ByKey, key);
-                return true;
-            case Qt::Key_Escape:
-                m_grid->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
-                return true;
-            default:
-                break;
-            }
-        }
-        return QStyledItemDelegate::eventFilter(watched, event);
-    }
-
-private:
-    QtGrid* m_grid;
-    bool m_typedEdit = false;
-};
-
-// While the user's input is being handled, a finished edit is only noted;
-// CellEdited goes out once Qt's own handling of that input is over, so the
-// handler never runs inside a selection-model signal or a half-done click.
-class QtGrid::UserAction {
-public:
-    explicit UserAction(QtGrid* grid) : m_grid(grid) { ++grid->m_userActionDepth; }
-    ~UserAction() { --m_grid->m_userActionDepth; }
-    UserAction(const UserAction&) = delete;
-    UserAction& operator=(const UserAction&) = delete;
-
-private:
-    QtGrid* m_grid;
-};
-
 // Marks current-cell changes that the program made, not the user.
 class QtGrid::ProgramMove {
 public:
@@ -143,10 +50,11 @@ private:
     bool m_was;
 };
 
-QtGrid::QtGrid(const QString& format, QWidget* parent) : QTableView(parent) {
-    parseFormat(format);
+QtGrid::QtGrid(const QString& format, QWidget* parent) : GridControl(parent) {
+    applyFormat(format);
     setModel(m_model);
-    m_delegate = new GridDelegate(this);
+    m_delegate = new GridDelegate(this, [this](QWidget* editor, GridDelegate::Leave leave,
+                                               QKeyEvent* key) { endUserEdit(editor, leave, key); });
     setItemDelegate(m_delegate);
 
     setSelectionMode(NoSelection);
@@ -176,6 +84,8 @@ QtGrid::QtGrid(const QString& format, QWidget* parent) : QTableView(parent) {
 
     applyRowHeight();
 
+    // QTableView's corner is a blank button; with a fixed column it is the
+    // header of that column, and shows its text (see eventFilter).
     m_corner = findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
     if (m_corner)
         m_corner->installEventFilter(this);
@@ -189,38 +99,20 @@ QtGrid::QtGrid(const QString& format, QWidget* parent) : QTableView(parent) {
 
 QtGrid::~QtGrid() = default;
 
-void QtGrid::parseFormat(const QString& format) {
-    const qsizetype semicolon = format.indexOf(u';');
-    m_fixedColumn = semicolon >= 0;
-    const QStringList columns = format.left(m_fixedColumn ? semicolon : format.size()).split(u'|');
-    const QStringList rows = m_fixedColumn ? format.mid(semicolon + 1).split(u'|') : QStringList();
-
-    const int offset = columnOffset();
-    m_model = new GridModel(int(columns.size()) - offset, this);
-    for (qsizetype c = 0; c < columns.size(); ++c) {
-        QString text = columns.at(c);
-        Qt::Alignment horizontal = Qt::AlignLeft;
-        if (text.startsWith(u'<') || text.startsWith(u'^') || text.startsWith(u'>')) {
-            horizontal = text.front() == u'^'   ? Qt::AlignHCenter
-                         : text.front() == u'>' ? Qt::AlignRight
-                                                : Qt::AlignLeft;
-            text.remove(0, 1);
-        }
-        if (c < offset) {
-            m_cornerText = text;
-            m_cornerAlignment = horizontal | Qt::AlignVCenter;
-        } else {
-            m_model->setHeaderText(Qt::Horizontal, int(c) - offset, text);
-            m_model->setHeaderAlignment(int(c) - offset, horizontal | Qt::AlignVCenter);
-        }
+void QtGrid::applyFormat(const QString& format) {
+    const GridFormat parsed = ParseGridFormat(format);
+    m_fixedColumn = parsed.fixedColumn;
+    m_cornerText = parsed.corner.text;
+    m_cornerAlignment = parsed.corner.alignment;
+    m_model = new GridModel(int(parsed.columns.size()), this);
+    for (int c = 0; c < parsed.columns.size(); ++c) {
+        m_model->setHeaderText(Qt::Horizontal, c, parsed.columns[c].text);
+        m_model->setHeaderAlignment(c, parsed.columns[c].alignment);
     }
-
-    m_rowCount = std::max(1, int(rows.size()));
+    m_rowCount = parsed.rows();
     m_model->setRows(m_rowCount - 1);
-    for (qsizetype r = 1; r < rows.size(); ++r)
-        m_model->setHeaderText(Qt::Vertical, int(r) - 1, rows.at(r));
-    if (!rows.isEmpty() && !rows.front().isEmpty())
-        m_cornerText = rows.front();
+    for (int r = 0; r < parsed.rowHeaders.size(); ++r)
+        m_model->setHeaderText(Qt::Vertical, r, parsed.rowHeaders[r]);
 }
 
 void QtGrid::applyRowHeight() {
@@ -241,7 +133,7 @@ QModelIndex QtGrid::modelIndexOfCurrent() const {
 
 void QtGrid::checkColumn(int col) const {
     if (col < 0 || col >= columnCountWithFixed())
-        Refuse(NumeroError::Desbordamiento);
+        Refuse();
 }
 
 // The program moves the current cell in long loops (numbering and filling
@@ -258,11 +150,14 @@ void QtGrid::currentMoved() {
     if (m_viewBehind)
         return;
     m_viewBehind = true;
-    QCoreApplication::postEvent(this, new QEvent(SyncEventType()));
+    postCatchUp();
 }
 
 void QtGrid::syncViewToCurrent() {
-    releaseNotices();
+    // Runs before every event, some of them sent while the grid is still
+    // being built and has no model yet.
+    if (m_model)
+        m_model->releaseHeldNotices();
     if (!m_viewBehind)
         return;
     m_viewBehind = false;
@@ -276,56 +171,33 @@ void QtGrid::syncViewToCurrent() {
     selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
 }
 
-// The program writes cells in the same long loops. One change notice per
-// cell would have the view repaint, and the row header redo its layout, tens
-// of thousands of times; so the program's writes reach the model quietly and
-// the view hears of them once, as one range, when it catches up on the
-// current cell. The model itself is always current: only the notices wait.
-void QtGrid::holdNotice() {
-    if (!m_heldRows.empty() || !m_heldRowHeaders.empty() || !m_heldColumnHeaders.empty())
-        return; // the catch-up event is already on its way
+// The program's writes reach the model at once; their notices are held, and
+// the view hears of them as one range when it catches up on the current cell.
+void QtGrid::postCatchUp() {
+    if (std::exchange(m_catchUpPosted, true))
+        return;
     QCoreApplication::postEvent(this, new QEvent(SyncEventType()));
 }
 
-void QtGrid::releaseNotices() {
-    // Runs before every event, some of them sent while the grid is still
-    // being built and has no model yet.
-    if (m_heldRows.empty() && m_heldRowHeaders.empty() && m_heldColumnHeaders.empty())
-        return;
-    const int rows = m_model->rowCount();
-    m_heldRows.limitTo(rows);
-    m_heldRowHeaders.limitTo(rows);
-    // Cleared before emitting, so that a slot that writes again starts a new
-    // record instead of being lost.
-    const HeldSpan cellRows = std::exchange(m_heldRows, HeldSpan());
-    const HeldSpan cellColumns = std::exchange(m_heldColumns, HeldSpan());
-    const HeldSpan rowHeaders = std::exchange(m_heldRowHeaders, HeldSpan());
-    const HeldSpan columnHeaders = std::exchange(m_heldColumnHeaders, HeldSpan());
-    if (!cellRows.empty() && !cellColumns.empty()) {
-        const QModelIndex topLeft = m_model->index(cellRows.first, cellColumns.first);
-        const QModelIndex bottomRight = m_model->index(cellRows.last, cellColumns.last);
-        emit m_model->dataChanged(topLeft, bottomRight);
+bool QtGrid::event(QEvent* event) {
+    syncViewToCurrent();
+    if (event->type() == SyncEventType()) {
+        m_catchUpPosted = false;
+        return true;
     }
-    if (!rowHeaders.empty())
-        emit m_model->headerDataChanged(Qt::Vertical, rowHeaders.first, rowHeaders.last);
-    if (!columnHeaders.empty())
-        emit m_model->headerDataChanged(Qt::Horizontal, columnHeaders.first, columnHeaders.last);
+    return QTableView::event(event);
 }
 
-void QtGrid::cancelEditing() {
-    if (!m_editing.isValid())
-        return;
-    if (QWidget* editor = indexWidget(m_editing))
-        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
-    m_editing = QPersistentModelIndex();
-    m_committed = false;
+bool QtGrid::viewportEvent(QEvent* event) {
+    syncViewToCurrent();
+    return QTableView::viewportEvent(event);
 }
 
 // --- GridControl -----------------------------------------------------------
 
 void QtGrid::SetRowCount(std::int32_t rows) {
     if (rows < 0 || rows > kMaxRows)
-        Refuse(NumeroError::Desbordamiento);
+        Refuse();
     if (rows == m_rowCount)
         return;
     cancelEditing();
@@ -333,12 +205,6 @@ void QtGrid::SetRowCount(std::int32_t rows) {
         ProgramMove move(this);
         m_model->setRows(std::max(rows - 1, 0));
     }
-    // Notices held for rows that are gone have nothing left to announce.
-    const int modelRows = m_model->rowCount();
-    m_heldRows.limitTo(modelRows);
-    if (m_heldRows.empty())
-        m_heldColumns = HeldSpan();
-    m_heldRowHeaders.limitTo(modelRows);
     if ((rows == 0) != (m_rowCount == 0))
         horizontalHeader()->setHidden(rows == 0);
     m_rowCount = rows;
@@ -354,20 +220,11 @@ std::int32_t QtGrid::RowCount() const {
 
 void QtGrid::SetCurrentRow(std::int32_t row) {
     if (row < 0 || row >= m_rowCount)
-        Refuse(NumeroError::Desbordamiento);
+        Refuse();
     if (row == m_row)
         return;
     m_row = row;
     currentMoved();
-}
-
-void QtGrid::SetCurrentRow(double row) {
-    if (!std::isfinite(row) || row < std::numeric_limits<std::int32_t>::min() ||
-        row > std::numeric_limits<std::int32_t>::max())
-        Refuse(NumeroError::Desbordamiento);
-    if (row != std::trunc(row))
-        Refuse(NumeroError::TiposIncompatibles);
-    SetCurrentRow(static_cast<std::int32_t>(row));
 }
 
 std::int32_t QtGrid::CurrentRow() const {
@@ -397,29 +254,21 @@ QString QtGrid::CellText() const {
 }
 
 void QtGrid::SetCellText(const QString& text) {
+    constexpr auto held = GridModel::Notice::Held;
     const bool fixedColumn = m_col < columnOffset();
     if (m_row == 0 && fixedColumn) {
         m_cornerText = text;
         if (m_corner)
             m_corner->update();
-    } else if (m_row == 0) {
-        holdNotice();
-        m_heldColumnHeaders.add(m_col - columnOffset());
-        const QSignalBlocker quiet(m_model);
-        m_model->setHeaderText(Qt::Horizontal, m_col - columnOffset(), text);
+        return;
+    }
+    postCatchUp();
+    if (m_row == 0) {
+        m_model->setHeaderText(Qt::Horizontal, m_col - columnOffset(), text, held);
     } else if (fixedColumn) {
-        holdNotice();
-        m_heldRowHeaders.add(m_row - 1);
-        const QSignalBlocker quiet(m_model);
-        m_model->setHeaderText(Qt::Vertical, m_row - 1, text);
+        m_model->setHeaderText(Qt::Vertical, m_row - 1, text, held);
     } else {
-        holdNotice();
-        m_heldRows.add(m_row - 1);
-        m_heldColumns.add(m_col - columnOffset());
-        {
-            const QSignalBlocker quiet(m_model);
-            m_model->setText(m_row - 1, m_col - columnOffset(), text);
-        }
+        m_model->setText(m_row - 1, m_col - columnOffset(), text, held);
         refreshOpenEditor();
     }
 }
@@ -446,7 +295,7 @@ void QtGrid::SetCellText(double value) {
 void QtGrid::SetColumnWidth(int col, int twips) {
     checkColumn(col);
     if (twips < 0)
-        Refuse(NumeroError::Desbordamiento);
+        Refuse();
     const int pixels = int((std::int64_t(twips) + kTwipsPerPixel / 2) / kTwipsPerPixel);
     if (col < columnOffset())
         verticalHeader()->setFixedWidth(pixels);
@@ -473,29 +322,24 @@ void QtGrid::SetCellColors(CellColorPair colors) {
             return std::nullopt;
         return colour;
     };
-    holdNotice();
-    m_heldRows.add(m_row - 1);
-    m_heldColumns.add(m_col - columnOffset());
-    const QSignalBlocker quiet(m_model);
+    postCatchUp();
     m_model->setColors(m_row - 1, m_col - columnOffset(), unlessNormal(colors.fore, normal.fore),
-                       unlessNormal(colors.back, normal.back));
+                       unlessNormal(colors.back, normal.back), GridModel::Notice::Held);
 }
 
 void QtGrid::SetCellAlignment(int alignment) {
     if (alignment < 0 || alignment > 8)
-        Refuse(NumeroError::Desbordamiento);
+        Refuse();
     if (currentIsFixed())
         return;
     // Left, centre, right in threes; top, centre, bottom within each three.
     static constexpr Qt::Alignment kHorizontal[] = {Qt::AlignLeft, Qt::AlignHCenter,
                                                     Qt::AlignRight};
     static constexpr Qt::Alignment kVertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
-    holdNotice();
-    m_heldRows.add(m_row - 1);
-    m_heldColumns.add(m_col - columnOffset());
-    const QSignalBlocker quiet(m_model);
+    postCatchUp();
     m_model->setAlignment(m_row - 1, m_col - columnOffset(),
-                          kHorizontal[alignment / 3] | kVertical[alignment % 3]);
+                          kHorizontal[alignment / 3] | kVertical[alignment % 3],
+                          GridModel::Notice::Held);
 }
 
 void QtGrid::ReopenEdit() {
@@ -505,232 +349,4 @@ void QtGrid::ReopenEdit() {
     const QModelIndex index = currentIndex();
     scrollTo(index);
     edit(index, AllEditTriggers, nullptr);
-}
-
-// --- Editing ---------------------------------------------------------------
-
-bool QtGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
-    if (!isEnabled())
-        return false;
-    const bool opening = state() != EditingState;
-    if (opening)
-        m_delegate->setTypedEdit(trigger == AnyKeyPressed);
-    if (!QTableView::edit(index, trigger, event))
-        return false;
-    if (opening && indexWidget(index)) {
-        m_editing = index;
-        m_committed = false;
-    }
-    return true;
-}
-
-void QtGrid::commitData(QWidget* editor) {
-    QTableView::commitData(editor);
-    if (m_editing.isValid() && indexWidget(m_editing) == editor)
-        m_committed = true;
-}
-
-void QtGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-    std::optional<std::pair<int, int>> finished;
-    if (m_editing.isValid() && indexWidget(m_editing) == editor) {
-        if (m_committed)
-            finished.emplace(m_editing.row() + 1, m_editing.column() + columnOffset());
-        m_editing = QPersistentModelIndex();
-        m_committed = false;
-    }
-    // Moving on and opening the next cell's editor is done here, not by Qt,
-    // so that CellEdited sees the edit closed and nothing else open.
-    if (hint == QAbstractItemDelegate::EditNextItem ||
-        hint == QAbstractItemDelegate::EditPreviousItem)
-        hint = QAbstractItemDelegate::NoHint;
-    QTableView::closeEditor(editor, hint);
-    if (finished) {
-        m_pendingEdit = finished;
-        raisePendingEdit();
-    }
-}
-
-void QtGrid::endUserEdit(QWidget* editor, Leave leave, QKeyEvent* key) {
-    {
-        UserAction action(this);
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
-        switch (leave) {
-        case Leave::Stay:
-            break;
-        case Leave::Next:
-            moveAcross(true);
-            break;
-        case Leave::Previous:
-            moveAcross(false);
-            break;
-        case Leave::ByKey:
-            QTableView::keyPressEvent(key);
-            break;
-        }
-    }
-    raisePendingEdit();
-}
-
-// Tab order through the cells: along the row, then on to the next row; it
-// stops at either end of the grid.
-void QtGrid::moveAcross(bool forward) {
-    const QModelIndex current = currentIndex();
-    if (!current.isValid())
-        return;
-    const int columns = m_model->columnCount();
-    const int position = current.row() * columns + current.column() + (forward ? 1 : -1);
-    if (position < 0 || position >= m_model->rowCount() * columns)
-        return;
-    const QModelIndex next = m_model->index(position / columns, position % columns);
-    selectionModel()->setCurrentIndex(next, QItemSelectionModel::NoUpdate);
-}
-
-void QtGrid::raisePendingEdit() {
-    if (m_userActionDepth > 0 || !m_pendingEdit)
-        return;
-    const auto [row, col] = *std::exchange(m_pendingEdit, std::nullopt);
-    emit CellEdited(row, col);
-}
-
-// --- User input -------------------------------------------------------------
-
-bool QtGrid::event(QEvent* event) {
-    syncViewToCurrent();
-    if (event->type() == SyncEventType())
-        return true;
-    return QTableView::event(event);
-}
-
-bool QtGrid::viewportEvent(QEvent* event) {
-    syncViewToCurrent();
-    return QTableView::viewportEvent(event);
-}
-
-void QtGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
-    if (m_programMove) {
-        const bool autoScroll = hasAutoScroll();
-        setAutoScroll(false);
-        QTableView::currentChanged(current, previous);
-        setAutoScroll(autoScroll);
-        return;
-    }
-    QTableView::currentChanged(current, previous);
-    if (current.isValid()) {
-        m_viewBehind = false;
-        m_row = current.row() + 1;
-        m_col = current.column() + columnOffset();
-    }
-}
-
-// The user acts on the cell the view shows as current; if the program left
-// GridControl's current cell on a header, the user's cell takes over.
-void QtGrid::adoptViewCurrent() {
-    const QModelIndex current = currentIndex();
-    if (currentIsFixed() && current.isValid()) {
-        m_row = current.row() + 1;
-        m_col = current.column() + columnOffset();
-    }
-}
-
-void QtGrid::keyPressEvent(QKeyEvent* event) {
-    if (clipboardKey(event))
-        return;
-    {
-        UserAction action(this);
-        adoptViewCurrent();
-        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-        if (enter && state() != EditingState) {
-            // Enter edits the cell rather than falling through to the
-            // screen's default button.
-            event->setAccepted(edit(currentIndex(), EditKeyPressed, event));
-        } else {
-            QTableView::keyPressEvent(event);
-            // A typed character that opened an editor went into it; it must
-            // not also reach the screen.
-            if (state() == EditingState)
-                event->accept();
-        }
-    }
-    raisePendingEdit();
-}
-
-// Raised outside UserAction: the screen's handler may move the current cell
-// and show a message box, and no edit of the user's is in flight.
-bool QtGrid::clipboardKey(QKeyEvent* event) {
-    if (state() == EditingState)
-        return false;
-    const bool paste = event->matches(QKeySequence::Paste);
-    const bool copy = !paste && event->matches(QKeySequence::Copy) &&
-                      isSignalConnected(QMetaMethod::fromSignal(&QtGrid::CopyRequested));
-    if (!paste && !copy)
-        return false;
-    adoptViewCurrent();
-    event->accept();
-    if (paste)
-        emit PasteRequested(QGuiApplication::clipboard()->text());
-    else
-        emit CopyRequested();
-    return true;
-}
-
-// Typing starts an edit; it never jumps to a matching cell.
-void QtGrid::keyboardSearch(const QString&) {}
-
-void QtGrid::mousePressEvent(QMouseEvent* event) {
-    // A click in the grid takes the focus from the editor, which ends the
-    // edit before the press arrives here. An editor still open now is one
-    // that the CellEdited handler reopened to have the entry corrected: the
-    // click must not end it a second time.
-    if (state() == EditingState) {
-        event->accept();
-        return;
-    }
-    {
-        UserAction action(this);
-        adoptViewCurrent();
-        QTableView::mousePressEvent(event);
-    }
-    raisePendingEdit();
-}
-
-void QtGrid::mouseReleaseEvent(QMouseEvent* event) {
-    {
-        UserAction action(this);
-        QTableView::mouseReleaseEvent(event);
-    }
-    raisePendingEdit();
-}
-
-void QtGrid::mouseDoubleClickEvent(QMouseEvent* event) {
-    {
-        UserAction action(this);
-        adoptViewCurrent();
-        QTableView::mouseDoubleClickEvent(event);
-    }
-    raisePendingEdit();
-}
-
-// QTableView's corner is a blank button; with a fixed column it is the
-// header of that column, and shows its text.
-bool QtGrid::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_corner && event->type() == QEvent::Paint) {
-        QStyleOptionHeader option;
-        option.initFrom(m_corner);
-        option.rect = m_corner->rect();
-        option.position = QStyleOptionHeader::OnlyOneSection;
-        option.orientation = Qt::Horizontal;
-        option.text = m_cornerText;
-        option.textAlignment = m_cornerAlignment;
-        QPainter painter(m_corner);
-        style()->drawControl(QStyle::CE_Header, &option, &painter, m_corner);
-        return true;
-    }
-    return QTableView::eventFilter(watched, event);
-}
-
-void QtGrid::changeEvent(QEvent* event) {
-    QTableView::changeEvent(event);
-    if (event->type() == QEvent::FontChange)
-        applyRowHeight();
 }

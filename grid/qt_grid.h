@@ -20,27 +20,20 @@
 // current cell or changes the row count is cancelled.
 
 #include "grid/grid_control.h"
+#include "grid/grid_delegate.h"
 
-#include <QAbstractItemDelegate>
 #include <QPersistentModelIndex>
-#include <QTableView>
-#include <algorithm>
 #include <optional>
 #include <utility>
 
 class GridModel;
-class GridDelegate;
 
-class QtGrid : public QTableView, public GridControl {
+class QtGrid final : public GridControl {
     Q_OBJECT
 
 public:
-    // format: the columns' header texts separated by "|", each optionally
-    // led by "<", "^" or ">" (left, centred, right header); then, when the
-    // grid has a fixed column, ";" and the row headers separated by "|", the
-    // first entry for the header row: "^ n |^A|^B|^C|^D;|1|2|3" gives 4 rows
-    // and 5 columns with a fixed column, "^Incógnita|^Valor" 1 row and 2
-    // columns without one.
+    // format: the design-time content, as ParseGridFormat reads it
+    // (grid/grid_format.h): "^ n |^A|^B|^C|^D;|1|2|3".
     explicit QtGrid(const QString& format, QWidget* parent = nullptr);
     ~QtGrid() override;
 
@@ -51,14 +44,12 @@ public:
 
     // The grid refuses with ErrorNumerado(Desbordamiento): a negative row
     // count or one beyond kMaxRows, a current row or column outside the grid,
-    // a negative width, an alignment outside 0 … 8. SetCurrentRow(double)
-    // refuses a fractional value with TiposIncompatibles.
+    // a negative width, an alignment outside 0 … 8.
     static constexpr std::int32_t kMaxRows = 1 << 22;
 
     void SetRowCount(std::int32_t rows) override;
     std::int32_t RowCount() const override;
     void SetCurrentRow(std::int32_t row) override;
-    void SetCurrentRow(double row) override;
     std::int32_t CurrentRow() const override;
     void SetCurrentCol(std::int32_t col) override;
     std::int32_t CurrentCol() const override;
@@ -79,17 +70,6 @@ public:
     // Does nothing on a fixed cell or a disabled grid.
     void ReopenEdit() override;
 
-signals:
-    void CellEdited(int row, int col);
-    // Ctrl+V with no editor open (an open editor pastes into itself): the
-    // clipboard's text, for the screen to place and check; a grid knows no
-    // rules for what a cell may hold. The current cell is then the one the
-    // user sees as current.
-    void PasteRequested(const QString& text);
-    // Ctrl+C with no editor open, when a screen listens: it decides what a
-    // copy holds. With no listener the current cell's text is copied.
-    void CopyRequested();
-
 protected:
     bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
@@ -108,13 +88,10 @@ protected slots:
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
-    friend class GridDelegate;
-    enum class Leave { Stay, Next, Previous, ByKey };
-
     class UserAction;
     class ProgramMove;
 
-    void parseFormat(const QString& format);
+    void applyFormat(const QString& format);
     void applyRowHeight();
     int columnOffset() const { return m_fixedColumn ? 1 : 0; }
     int columnCountWithFixed() const;
@@ -123,11 +100,10 @@ private:
     void checkColumn(int col) const;
     void currentMoved();
     void syncViewToCurrent();
-    void holdNotice();
-    void releaseNotices();
+    void postCatchUp();
     void cancelEditing();
     void refreshOpenEditor();
-    void endUserEdit(QWidget* editor, Leave leave, QKeyEvent* key);
+    void endUserEdit(QWidget* editor, GridDelegate::Leave leave, QKeyEvent* key);
     void moveAcross(bool forward);
     void adoptViewCurrent();
     bool clipboardKey(QKeyEvent* event);
@@ -144,28 +120,7 @@ private:
     std::int32_t m_row = 0;
     std::int32_t m_col = 0;
     bool m_viewBehind = false; // the view's current index lags behind m_row, m_col
-
-    // Model rows, columns or header sections the program wrote whose change
-    // notices are held back until the view next catches up (see
-    // syncViewToCurrent).
-    struct HeldSpan {
-        int first = -1;
-        int last = -1;
-        bool empty() const { return first < 0; }
-        void add(int i) {
-            first = empty() ? i : std::min(first, i);
-            last = std::max(last, i);
-        }
-        void limitTo(int count) {
-            last = std::min(last, count - 1);
-            if (last < first)
-                *this = HeldSpan();
-        }
-    };
-    HeldSpan m_heldRows;    // with m_heldColumns, the rectangle of written cells
-    HeldSpan m_heldColumns;
-    HeldSpan m_heldRowHeaders;
-    HeldSpan m_heldColumnHeaders;
+    bool m_catchUpPosted = false;
 
     QPersistentModelIndex m_editing; // the cell whose editor is open
     bool m_committed = false;        // its text was stored

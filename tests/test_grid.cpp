@@ -4,6 +4,7 @@
 // and model through resizing. Reopening an edit from CellEdited is the
 // coefficient check's, tested with the data-entry screen.
 
+#include "grid/grid_format.h"
 #include "grid/grid_model.h"
 #include "grid/qt_grid.h"
 
@@ -159,6 +160,37 @@ private slots:
         QCOMPARE(Actual(g), actual);
         if (actual.x() > 0 && actual.y() > 0) // fixed cells are headers, not in the view
             QCOMPARE(g.currentIndex(), g.model()->index(actual.x() - 1, actual.y() - 1));
+    }
+
+    // Read back in a form that spells out every alignment: the corner first
+    // when the column is fixed, the row headers after ";|".
+    void formato_data() {
+        QTest::addColumn<QString>("formato");
+        QTest::addColumn<QString>("leido");
+        QTest::newRow("tabla") << kTabla << "^ n |^A|^B|^C|^D;|1|2|3";
+        QTest::newRow("incognitas") << "^Incógnita|^Valor" << "^Incógnita|^Valor";
+        QTest::newRow("marcas") << "<a|>b|c" << "<a|>b|<c";
+        QTest::newRow("esquina propia") << "^c|d;Esquina|r1" << "^Esquina|<d;|r1";
+        QTest::newRow("solo la columna fija") << "x;" << "<x;";
+        QTest::newRow("vacias") << "a||" << "<a|<|<";
+    }
+    void formato() {
+        QFETCH(QString, formato);
+        QFETCH(QString, leido);
+        const GridFormat f = ParseGridFormat(formato);
+        const auto cabecera = [](const GridFormat::Header& h) {
+            const Qt::Alignment a = h.alignment;
+            return QChar(a & Qt::AlignHCenter ? u'^' : a & Qt::AlignRight ? u'>' : u'<') + h.text;
+        };
+        QStringList columnas;
+        for (const GridFormat::Header& h : f.columns)
+            columnas << cabecera(h);
+        QString visto = columnas.join(u'|');
+        if (f.fixedColumn)
+            visto = cabecera(f.corner) + (columnas.isEmpty() ? "" : "|") + visto + u';';
+        for (const QString& fila : f.rowHeaders)
+            visto += u'|' + fila;
+        QCOMPARE(visto, leido);
     }
 
     // Rows that remain keep their cells; rows added come empty, headers too.

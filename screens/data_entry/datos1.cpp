@@ -117,9 +117,9 @@ void Datos1::ConectarManejadores() {
     alPulsar(BotonAcerca, &Datos1::BotonAcerca_Click);
     alPulsar(BotonSalir, &Datos1::BotonSalir_Click);
     alPulsar(Resolver, &Datos1::Resolver_Click);
-    connect(Tabla, &QtGrid::CellEdited, this,
+    connect(Tabla, &GridControl::CellEdited, this,
             [this](int row, int col) { Manejar([=, this] { Tabla_CellEdited(row, col); }); });
-    connect(Tabla, &QtGrid::PasteRequested, this,
+    connect(Tabla, &GridControl::PasteRequested, this,
             [this](const QString& texto) { Manejar([&, this] { Tabla_Paste(texto); }); });
     NumeroEcuaciones->installEventFilter(this);
     if (Lector)

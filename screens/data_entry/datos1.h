@@ -11,11 +11,11 @@
 
 class BotonGrafico;
 class ErrorNumerado;
+class GridControl;
 class LectorPantalla;
 class MotorVoz;
 class QLabel;
 class QLineEdit;
-class QtGrid;
 
 class Datos1 : public Pantalla, public Datos1Publico {
     Q_OBJECT
@@ -75,7 +75,7 @@ private:
     BotonGrafico* BotonAcerca = nullptr;
     BotonGrafico* Resolver = nullptr;
     BotonGrafico* BotonSalir = nullptr;
-    QtGrid* Tabla = nullptr;
+    GridControl* Tabla = nullptr;
     MotorVoz& Voz;
     LectorPantalla* Lector = nullptr;
 

@@ -1,7 +1,7 @@
 // Pasting a block copied from a spreadsheet into the coefficient grid.
 
 #include "grid/portapapeles.h"
-#include "grid/qt_grid.h"
+#include "grid/grid_control.h"
 #include "screens/data_entry/datos1.h"
 
 #include <QMessageBox>
@@ -63,7 +63,6 @@ void Datos1::Tabla_Paste(const QString& texto) {
     }
     Tabla->SetCurrentRow(filaFinal);
     Tabla->SetCurrentCol(columnaFinal);
-    Tabla->scrollTo(Tabla->model()->index(filaFinal - 1, columnaFinal - 1));
 
     const qsizetype filasOmitidas = bloque.size() - filasQueCaben;
     const qsizetype columnasOmitidas = std::max<qsizetype>(columnasDelBloque - columnasQueCaben, 0);

@@ -47,7 +47,7 @@ Respuesta::Respuesta(Aplicacion& app) : Pantalla(app, IdPantalla::Respuesta, kAn
 
     connect(Command1, &QPushButton::clicked, this, [this] { Manejar([this] { Command1_Click(); }); });
     connect(Command2, &QPushButton::clicked, this, [this] { Manejar([this] { Command2_Click(); }); });
-    connect(Incognitas, &QtGrid::CopyRequested, this, [this] { Manejar([this] { Incognitas_Copy(); }); });
+    connect(Incognitas, &GridControl::CopyRequested, this, [this] { Manejar([this] { Incognitas_Copy(); }); });
 }
 
 void Respuesta::Form_Activate() {

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 class BotonGrafico;
-class QtGrid;
+class GridControl;
 
 class Respuesta : public Pantalla {
     Q_OBJECT
@@ -24,7 +24,7 @@ private:
     void LlenarIncognitas(std::int32_t n);
     void Incognitas_Copy();
 
-    QtGrid* Incognitas = nullptr;
+    GridControl* Incognitas = nullptr;
     BotonGrafico* Command2 = nullptr;
     BotonGrafico* Command1 = nullptr;
 

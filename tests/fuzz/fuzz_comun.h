@@ -6,8 +6,8 @@
 #include "app/conversiones/conversiones.h"
 #include "solver/error_numerado.h"
 
-#include <QApplication>
 #include <QDebug>
+#include <QLocale>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -31,29 +31,12 @@ inline const QLocale kEn(QLocale::English, QLocale::UnitedStates);
     std::abort();
 }
 
-// An input read front to back: a few choice bytes, then text (UTF-8) up to
-// the next 0 byte, which is consumed, or to the end.
-struct Entrada {
-    const std::uint8_t *pos, *fin;
+inline QString Texto(const std::uint8_t* datos, std::size_t tam) {
+    return QString::fromUtf8(reinterpret_cast<const char*>(datos), qsizetype(tam));
+}
 
-    std::uint8_t Byte() { return pos < fin ? *pos++ : 0; }
-    std::int32_t Entero16() {
-        const int alto = Byte();
-        return std::int16_t(std::uint16_t(alto << 8 | Byte()));
-    }
-    QString Texto(bool hastaCero) {
-        const std::uint8_t* inicio = pos;
-        while (pos < fin && (*pos != 0 || !hastaCero))
-            ++pos;
-        const QString t = QString::fromUtf8(reinterpret_cast<const char*>(inicio), pos - inicio);
-        pos += pos < fin;
-        return t;
-    }
-    bool Fin() const { return pos >= fin; }
-};
-
-// What a conversion or an operation gave: a value, or (error not 0) the
-// number of its failure. Anything but ErrorNumerado escaping is a failure.
+// What a conversion gave: a value, or (error not 0) the number of its
+// failure. Anything but ErrorNumerado escaping is a failure.
 struct Lectura {
     double valor = 0;
     int error = 0;
@@ -66,16 +49,6 @@ template <typename F> Lectura Leer(F&& operacion, const QString& texto) {
     } catch (...) {
         Fallo(__FILE__, "something other than ErrorNumerado was raised", texto);
     }
-}
-
-// The screens need a QApplication on the offscreen platform, made on the
-// first input and kept; the program's own arguments stay away from libFuzzer's.
-inline void IniciarQt() {
-    static int argc = 1;
-    static char nombre[] = "veltrana_fuzz";
-    static char* argv[] = {nombre, nullptr};
-    static auto* app = (qputenv("QT_QPA_PLATFORM", "offscreen"), new QApplication(argc, argv));
-    (void)app;
 }
 
 } // namespace fuzz

@@ -65,7 +65,7 @@ fuzz::Lectura Comprobar(const QString& texto, const QLocale& locale) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* datos, std::size_t tam) {
-    const QString texto = fuzz::Entrada{datos, datos + tam}.Texto(false);
+    const QString texto = fuzz::Texto(datos, tam);
     const fuzz::Lectura es = Comprobar(texto, fuzz::kEs);
     const fuzz::Lectura en = Comprobar(texto, fuzz::kEn);
     if (!texto.contains(u',') && !texto.contains(u'.'))

@@ -1,25 +1,43 @@
 #!/usr/bin/env bash
-# Installs, from Debian 12's own packages, whatever the build, the program and
-# its tests need and this machine lacks. Safe to run again: it only asks apt
-# for the packages that are missing.
+# Installs, from Debian 12's own packages, what this machine lacks for:
+#
+#   scripts/install-deps.sh programa   building and running Veltrana
+#   scripts/install-deps.sh pruebas    that, and building and running every
+#                                      test and benchmark
+#   scripts/install-deps.sh fuzz       that, and clang with libFuzzer, for
+#                                      searching new inputs (tests/fuzz)
+#
+# Safe to run again: it only asks apt for the packages that are missing.
 set -euo pipefail
 
-PACKAGES=(
+PROGRAMA=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-multimedia-dev
-  qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev
   libespeak-ng-dev espeak-ng-data
-  libbenchmark-dev liblapack-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth xdotool imagemagick dbus dbus-x11
-  pulseaudio pulseaudio-utils sox
-  clang libclang-rt-14-dev
-  python3-pyatspi at-spi2-core openbox x11-utils
+)
+PRUEBAS=(
+  # benchmarks: Google Benchmark, LAPACK's dgtsv, the X client library
+  libbenchmark-dev liblapack-dev libx11-dev
+  # a desktop of their own: X server, window manager, session bus,
+  # accessibility bus, keys, screenshots
+  xvfb openbox dbus at-spi2-core python3-pyatspi xdotool x11-utils imagemagick
+  # a sound server to play into
+  pulseaudio pulseaudio-utils
+  # the Debian package and its checks
   dpkg-dev file desktop-file-utils appstream lintian
 )
+FUZZ=(clang libclang-rt-14-dev)
+
+case "${1:-pruebas}" in
+  programa) packages=("${PROGRAMA[@]}") ;;
+  pruebas) packages=("${PROGRAMA[@]}" "${PRUEBAS[@]}") ;;
+  fuzz) packages=("${PROGRAMA[@]}" "${PRUEBAS[@]}" "${FUZZ[@]}") ;;
+  *) echo "usage: $0 [programa|pruebas|fuzz]" >&2; exit 2 ;;
+esac
 
 missing=()
-for p in "${PACKAGES[@]}"; do
+for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 

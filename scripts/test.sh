@@ -4,7 +4,7 @@
 # Exits non-zero when anything fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh pruebas
 
 failed=()
 for preset in default asan; do

@@ -7,7 +7,7 @@
 # BUILD_DIR defaults to the default preset's, build/default (configured if it
 # is not yet). REPETITIONS (default 11) is how many times each screen step is
 # repeated; the table gives medians. Startup and memory are measured on a real
-# X server: Xvfb, started here on a free display and stopped at the end.
+# X server: the whole run goes on one of its own (scripts/with-xvfb.sh).
 #
 # SKIP="resolver grid pantallas" leaves out the named parts (for a quick look
 # at the others).
@@ -21,6 +21,9 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+if [[ -z ${VELTRANA_BENCH_X:-} ]]; then
+    VELTRANA_BENCH_X=1 exec "$root/scripts/with-xvfb.sh" "$0" "$@"
+fi
 build=${1:-$root/build/default}
 reps=${2:-11}
 [[ $build = /* ]] || build=$PWD/$build
@@ -45,12 +48,7 @@ echo "== building ${targets[*]} in $build"
 cmake --build "$build" --target "${targets[@]}"
 
 out=$(mktemp -d)
-xvfb_pid=""
-cleanup() {
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$out"
-}
-trap cleanup EXIT
+trap 'rm -rf "$out"' EXIT
 
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
@@ -73,26 +71,7 @@ if [[ $skip != *" pantallas "* ]]; then
     head -n1 "$out/pantallas.txt" # the platform; the figures are in the summary
 fi
 
-# --- an X server for startup and memory ----------------------------------------
-for d in $(seq 90 199); do
-    [[ -e /tmp/.X11-unix/X$d || -e /tmp/.X$d-lock ]] && continue
-    # -noreset: the server would otherwise reset whenever its last client
-    # left, between two runs, and refuse the next one meanwhile.
-    Xvfb ":$d" -screen 0 1024x768x24 -nolisten tcp -noreset >"$out/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 100); do
-        DISPLAY=":$d" xdpyinfo >/dev/null 2>&1 && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.05
-    done
-    if DISPLAY=":$d" xdpyinfo >/dev/null 2>&1; then
-        export DISPLAY=":$d"
-        break
-    fi
-    kill "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=""
-done
-[[ -n $xvfb_pid ]] || { echo "could not start Xvfb" >&2; exit 1; }
+# --- startup and memory, on the X server ---------------------------------------
 unset QT_QPA_PLATFORM
 # As in a desktop session: a session bus, so that Qt's accessibility and the
 # program's screen-reader watch find one, as they would.

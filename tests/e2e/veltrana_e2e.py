@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """veltrana_e2e.py VELTRANA SCREENSHOT_DIR [-k scenario ...]
 
-Scenarios on the real program in an X server of their own, driven with xdotool
-and read back through AT-SPI, as a person and a screen reader use it; run-e2e.sh
-provides the session bus. Each leaves <scenario>.png, taken as it ends, and the
+Scenarios on the real program, driven with xdotool and read back through
+AT-SPI, as a person and a screen reader use it; run-e2e.sh provides the session
+bus and the X server with its window manager. Each leaves <scenario>.png, taken as it ends, and the
 program's output in <scenario>.log in SCREENSHOT_DIR.
 """
 
@@ -78,17 +78,6 @@ def table(grid):
     return ([[t.getAccessibleAt(r, c).name for c in range(t.nColumns)] for r in range(t.nRows)],
             [t.getColumnHeader(c).name for c in range(t.nColumns)],
             [t.getRowHeader(r).name for r in range(t.nRows)])
-
-
-def start_desktop():
-    """A private X server on a free display, with the openbox window manager so
-    that windows are activated and focused as on a desktop."""
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten",
-                             "tcp", "-noreset"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    os.environ["DISPLAY"] = ":" + xvfb.stdout.readline().decode().strip()
-    subprocess.Popen(["openbox", "--sm-disable"], stderr=subprocess.DEVNULL)
-    wait_for("the window manager", lambda: "window id" in subprocess.run(
-        ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout)
 
 
 class Scenarios(unittest.TestCase):
@@ -307,7 +296,6 @@ if __name__ == "__main__":
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     BINARY, SHOTS = map(os.path.abspath, sys.argv[1:3])
-    start_desktop()
     # Stopped from outside, the run ends at once; run-e2e.sh then stops the
     # program with the rest of the session.
     signal.signal(signal.SIGTERM, signal.default_int_handler)

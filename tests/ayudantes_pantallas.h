@@ -1,6 +1,7 @@
 #pragma once
-// Shared by the screen tests: keys typed where a person's would go, and a
-// watchdog that reads and dismisses message boxes so no test hangs on one.
+// Shared by the screen tests: keys typed where a person's would go, and
+// message boxes, read and dismissed when a test expects them, a failure of
+// the test when it does not.
 
 #include <QApplication>
 #include <QMessageBox>
@@ -24,22 +25,53 @@ inline QString ConSeparador(QString texto) {
     return texto.replace(QStringLiteral("{d}"), QLocale().decimalPoint());
 }
 
+inline QString Describir(const QMessageBox& caja) {
+    return caja.windowTitle() + QStringLiteral(" | ") + caja.text();
+}
+
+// While one exists, message boxes are expected: each is read and dismissed.
 class VigilanteMensajes : public QObject {
 public:
     VigilanteMensajes() {
+        ++Activos();
         m_reloj.setInterval(5);
         connect(&m_reloj, &QTimer::timeout, this, [this] {
             if (auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                vistos << caja->windowTitle() + QStringLiteral(" | ") + caja->text();
-                iconos << caja->icon();
+                vistos << Describir(*caja);
                 caja->accept();
             }
         });
         m_reloj.start();
     }
+    ~VigilanteMensajes() override { --Activos(); }
+    static int& Activos() {
+        static int activos = 0;
+        return activos;
+    }
 
     QStringList vistos; // "title | text"
-    QList<QMessageBox::Icon> iconos;
+
+private:
+    QTimer m_reloj;
+};
+
+// A message box that no VigilanteMensajes expects fails the running test,
+// naming the box, and is dismissed: the test goes on to its end instead of
+// hanging on the box until CTest's timeout.
+class TrampaMensajes : public QObject {
+public:
+    TrampaMensajes() {
+        m_reloj.setInterval(200);
+        connect(&m_reloj, &QTimer::timeout, this, [] {
+            auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!caja || VigilanteMensajes::Activos() > 0)
+                return;
+            QTest::qFail(qPrintable(QStringLiteral("unexpected message box: ") + Describir(*caja)),
+                         __FILE__, __LINE__);
+            caja->reject();
+        });
+        m_reloj.start();
+    }
 
 private:
     QTimer m_reloj;

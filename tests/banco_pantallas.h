@@ -1,6 +1,7 @@
 #pragma once
 // The data-entry and results screens wired as the program wires them, with a
-// recording voice: where the screen tests start from.
+// silent voice that notes what it would say: where the screen tests start
+// from. A message box that the test does not expect fails it.
 
 #include "app/aplicacion.h"
 #include "grid/grid_model.h"
@@ -18,16 +19,18 @@ class BancoPantallas {
 protected:
     // A fresh program, its data-entry screen shown and active; false when
     // it never became active.
-    [[nodiscard]] bool Montar() {
-        Armar();
+    [[nodiscard]] bool Montar(LectorPantalla* lector = nullptr) {
+        Armar(lector);
         app->Mostrar(IdPantalla::Datos1);
         return QTest::qWaitForWindowActive(Datos());
     }
-    // A fresh program with no screen shown yet.
-    void Armar() {
+    // A fresh program with no screen shown yet; with a screen reader, the
+    // one the program's voice makes way for.
+    void Armar(LectorPantalla* lector = nullptr) {
         voz = std::make_unique<MotorVozFalso>();
         app = std::make_unique<Aplicacion>();
-        app->Registrar(IdPantalla::Datos1, [this](Aplicacion& a) { return new Datos1(a, *voz); });
+        app->Registrar(IdPantalla::Datos1,
+                       [this, lector](Aplicacion& a) { return new Datos1(a, *voz, lector); });
         app->Registrar(IdPantalla::Respuesta, [](Aplicacion& a) { return new Respuesta(a); });
     }
 
@@ -69,6 +72,7 @@ protected:
 
     std::unique_ptr<MotorVozFalso> voz;
     std::unique_ptr<Aplicacion> app;
+    TrampaMensajes trampa;
 };
 
 // The offscreen platform warns at every raise() and more: a test that goes

@@ -9,7 +9,7 @@
 # repeated; the table gives medians. Startup and memory are measured on a real
 # X server: the whole run goes on one of its own (scripts/with-xvfb.sh).
 #
-# SKIP="resolver grid pantallas" leaves out the named parts (for a quick look
+# SKIP="resolver conversiones grid pantallas" leaves out the named parts (for a quick look
 # at the others).
 #
 # The machine may be shared: the screen steps are timed side by side with the
@@ -38,7 +38,7 @@ if [[ ! -f $build/CMakeCache.txt ]]; then
         cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     fi
 fi
-targets=(veltrana bench_grid bench_pantallas hola_qt)
+targets=(veltrana bench_conversiones bench_grid bench_pantallas hola_qt)
 for optional in bench_resolver bench_arranque; do
     if cmake --build "$build" --target help 2>/dev/null | grep -q "^$optional:"; then
         targets+=("$optional")
@@ -56,6 +56,10 @@ median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "nan"; else if
 if [[ -x $bin/bench_resolver && $skip != *" resolver "* ]]; then
     echo "== bench_resolver"
     "$bin/bench_resolver" 2>&1 | tee "$out/resolver.txt" | sed -n '/^Medianas/,$p'
+fi
+if [[ $skip != *" conversiones "* ]]; then
+    echo "== bench_conversiones"
+    "$bin/bench_conversiones"
 fi
 if [[ $skip != *" grid "* ]]; then
     echo "== bench_grid"

@@ -11,6 +11,7 @@
 #include "tests/motor_voz_falso.h"
 #include "tests/ayudantes_pantallas.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QTest>
 #include <memory>
@@ -40,11 +41,25 @@ protected:
         return p ? p->findChild<T*>(QString::fromLatin1(nombre)) : nullptr;
     }
     QtGrid* Tabla() const { return En<QtGrid>(Datos(), "Tabla"); }
+    QLineEdit* Caja() const { return En<QLineEdit>(Datos(), "NumeroEcuaciones"); }
+    void Clic(Pantalla* p, const char* boton) { En<QAbstractButton>(p, boton)->click(); }
 
     // The count typed and confirmed with OK.
     void ConfirmarCuenta(int n) {
-        En<QLineEdit>(Datos(), "NumeroEcuaciones")->setText(QString::number(n));
+        Caja()->setText(QString::number(n));
         QTest::mouseClick(En<QWidget>(Datos(), "OK1"), Qt::LeftButton);
+    }
+    // The data-entry screen's state: "count" (the box and OK take input) or
+    // "coefficients" (the grid, solve and change count do); anything in
+    // between is "mixed", a fault.
+    const char* Estado() const {
+        const bool c = Tabla()->isEnabled();
+        const auto visible = [this](const char* boton) {
+            return En<QWidget>(Datos(), boton)->isVisible();
+        };
+        const bool coherente = Caja()->isEnabled() != c && visible("Resolver") == c &&
+                               visible("OK1") != c && visible("BotonCambio") == c;
+        return !coherente ? "mixed" : c ? "coefficients" : "count";
     }
     // Each row's A, B, C, D written as the program writes cells, unchecked;
     // "{d}" is the decimal separator of the locale under test.

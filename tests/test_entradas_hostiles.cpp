@@ -2,11 +2,8 @@
 // Enter: the count is accepted or refused with its message, the cell rewritten
 // in normal form or marked, left as typed and reopened; nothing else changes.
 
-#include "tests/ayudantes_pantallas.h"
 #include "tests/banco_pantallas.h"
 
-#include <QLineEdit>
-#include <QPushButton>
 #include <tuple>
 
 using namespace std::literals;
@@ -97,21 +94,20 @@ void Catalogo() {
 class TestEntradasHostiles : public QObject, BancoPantallas {
     Q_OBJECT
 
-    QLineEdit* Caja() const { return En<QLineEdit>(Datos(), "NumeroEcuaciones"); }
-    bool Visible(const char* boton) const { return En<QPushButton>(Datos(), boton)->isVisible(); }
-    // The screen's two states; anything in between is a fault.
-    const char* Estado() const {
-        const bool c = Tabla()->isEnabled();
-        const bool coherente = Caja()->isEnabled() != c && Visible("Resolver") == c &&
-                               Visible("OK1") != c && Visible("BotonCambio") == c;
-        return !coherente ? "mixed" : c ? "coefficients" : "count";
-    }
     // Each cell's text, colours and alignment, row by row.
     QList<Celda> Celdas() const {
         QList<Celda> todas;
         for (int i = 0; i < 16; ++i)
             todas << Tabla()->gridModel()->itemData(Tabla()->gridModel()->index(i / 4, i % 4));
         return todas;
+    }
+    // Pasted over what the box or editor held, then Enter; what it took.
+    static QString Pegar(QLineEdit* caja, const QString& escrito) {
+        caja->selectAll();
+        caja->insert(escrito);
+        const QString tomado = caja->text();
+        QTest::keyClick(caja, Qt::Key_Return);
+        return tomado;
     }
 
 private slots:
@@ -129,23 +125,19 @@ private slots:
         QFETCH(QString, escrito);
         QFETCH(int, cuenta);
         const QList<Celda> antes = Celdas();
-        En<QPushButton>(Datos(), "BotonCambio")->click();
+        Clic(Datos(), "BotonCambio");
         voz->Olvidar();
         VigilanteMensajes mensajes;
-        Caja()->selectAll(); // pasted over it
-        Caja()->insert(escrito);
-        const QString tecleado = Caja()->text();
-        QTest::keyClick(Caja(), Qt::Key_Return);
+        const QString tomado = Pegar(Caja(), escrito);
 
         // The grid is sized before its size is judged; a size it refuses (the
         // count 32767, negative counts) leaves it with its 4 rows.
         const bool dimensionada = cuenta != kFuera && cuenta != 32767 && cuenta >= -1;
         const int filas = dimensionada ? cuenta + 1 : 5;
-        QCOMPARE(Tabla()->RowCount(), filas);
-        QCOMPARE(Caja()->text(), tecleado);
         const bool aceptada = dimensionada && filas >= 5;
-        const QStringList aviso{"Error en Validación de Datos | " + kMayorQueTres};
-        QCOMPARE(mensajes.vistos, aceptada ? QStringList() : aviso);
+        QCOMPARE(Tabla()->RowCount(), filas);
+        QCOMPARE(Caja()->text(), tomado);
+        QCOMPARE(mensajes.vistos.join(""), aceptada ? "" : "Error en Validación de Datos | " + kMayorQueTres);
         QCOMPARE(voz->Frases().value(0), aceptada ? kDatos : kMayorQueTres);
         QCOMPARE(Estado(), aceptada ? "coefficients" : "count");
         if (aceptada)
@@ -169,23 +161,17 @@ private slots:
         QTest::keyClick(Tabla(), Qt::Key_F2);
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         QVERIFY(editor && Tabla()->isEditing());
-        editor->selectAll(); // pasted over it
-        editor->insert(escrito);
-        const QString tecleado = editor->text();
-        QTest::keyClick(editor, Qt::Key_Return);
+        const QString tomado = Pegar(editor, escrito);
 
         QList<Celda> ahora = Celdas();
         const Celda despues = ahora.takeAt(kIndice);
         antes.removeAt(kIndice);
-        if (celda.isNull()) {
-            QVERIFY(despues[Qt::DisplayRole] == tecleado);
-            QVERIFY(Marcada(kFila, kCol) && Tabla()->isEditing());
-        } else {
-            QCOMPARE(despues[Qt::DisplayRole].toString(), celda);
-            QVERIFY(!Marcada(kFila, kCol) && !Tabla()->isEditing());
+        const bool rechazada = celda.isNull();
+        QCOMPARE(despues[Qt::DisplayRole].toString(), rechazada ? tomado : celda);
+        QVERIFY(Marcada(kFila, kCol) == rechazada && Tabla()->isEditing() == rechazada);
+        if (!rechazada)
             QCOMPARE(despues[Qt::TextAlignmentRole].toInt(),
                      int(Qt::AlignRight | Qt::AlignVCenter));
-        }
         QCOMPARE(Actual(), QPoint(kFila, kCol));
         // Nothing else moved: other cells, count box, state, voice; no message.
         QVERIFY(ahora == antes);

@@ -8,8 +8,8 @@
 #include "grid/qt_grid.h"
 #include "screens/data_entry/datos1.h"
 #include "screens/results/respuesta.h"
-#include "tests/motor_voz_falso.h"
 #include "tests/ayudantes_pantallas.h"
+#include "tests/motor_voz_falso.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -78,11 +78,22 @@ protected:
     }
     // (row, column) of the coefficient grid's current cell, as GridControl counts them.
     QPoint Actual() const { return {Tabla()->CurrentRow(), Tabla()->CurrentCol()}; }
-    // Coloured as the cell check leaves a cell it rejects.
-    bool Marcada(int fila, int col) const {
-        const QVariant fondo =
-            Tabla()->gridModel()->index(fila - 1, col - 1).data(Qt::BackgroundRole);
-        return fondo.isValid() && fondo.value<QBrush>().color().rgb() == Tabla()->MarkColors().back;
+    // The coefficient cells as the user sees them, row by row: each one's
+    // text, then "*" when it is marked (coloured as the cell check leaves a
+    // cell it rejects) and ">" when it is right-aligned, as the check leaves
+    // the numbers it rewrites.
+    QList<QStringList> Vistas() const {
+        QList<QStringList> filas(Tabla()->RowCount() - 1);
+        for (int f = 1; f < Tabla()->RowCount(); ++f)
+            for (int c = 1; c <= 4; ++c) {
+                const QModelIndex i = Tabla()->gridModel()->index(f - 1, c - 1);
+                const bool derecha = i.data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight;
+                const QVariant fondo = i.data(Qt::BackgroundRole);
+                const bool marcada = fondo.isValid() && fondo.value<QBrush>().color().rgb() ==
+                                                            Tabla()->MarkColors().back;
+                filas[f - 1] << i.data().toString() + (marcada ? "*" : "") + (derecha ? ">" : "");
+            }
+        return filas;
     }
 
     std::unique_ptr<MotorVozFalso> voz;

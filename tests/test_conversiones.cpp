@@ -1,6 +1,6 @@
 // Exact values, error numbers, the sign of zero, locales other than the two
 // the screens are tested under, and the thresholds of the written form: what
-// the fuzzers' round trips and the screen catalogue cannot tell apart.
+// the fuzzers and the hostile-input catalogue cannot tell apart.
 
 #include "app/conversiones/conversiones.h"
 #include "solver/error_numerado.h"
@@ -13,7 +13,6 @@ namespace {
 
 const QLocale kEs(QLocale::Spanish, QLocale::Spain);
 const QLocale kEn(QLocale::English, QLocale::UnitedStates);
-constexpr int kTipos = int(NumeroError::TiposIncompatibles);
 constexpr int kDesborde = int(NumeroError::Desbordamiento);
 
 // 0 when the call succeeds, otherwise the number of the error it raised.
@@ -39,7 +38,6 @@ private slots:
         QTest::addColumn<int>("error");
         QTest::newRow("es millones y decimales") << kEs << "12.345.678,5" << 12345678.5 << 0;
         QTest::newRow("en miles") << kEn << "1,234,567.25" << 1234567.25 << 0;
-        QTest::newRow("es negativo con exponente") << kEs << " -2,5E-3\t" << -0.0025 << 0;
         QTest::newRow("fr espacio tecleado")
             << QLocale(QLocale::French, QLocale::France) << "1 234,5" << 1234.5 << 0;
         QTest::newRow("en_IN grupos de dos")
@@ -49,9 +47,6 @@ private slots:
         QTest::newRow("maximo escrito") << kEs << "-1,79769313486232E+308" << -DBL_MAX << 0;
         QTest::newRow("sobre el maximo escrito")
             << kEn << "1.79769313486233e308" << 0.0 << kDesborde;
-        QTest::newRow("exponente absurdo") << kEn << "-1e99999999999999999999" << 0.0 << kDesborde;
-        // std::from_chars would take it.
-        QTest::newRow("inf") << kEn << "inf" << 0.0 << kTipos;
     }
     void textoADoble() {
         QFETCH(QLocale, locale);
@@ -64,26 +59,13 @@ private slots:
         QCOMPARE(std::signbit(valor), std::signbit(esperado));
     }
 
-    // Halves to even below zero, and the edge of the range there.
-    void textoAEntero16() {
-        QCOMPARE(TextoAEntero16("-2,5", kEs), -2);
-        QCOMPARE(TextoAEntero16("-3,5", kEs), -4);
-        QCOMPARE(TextoAEntero16("-32768,5", kEs), -32768);
-        QCOMPARE(ErrorDe([] { TextoAEntero16("-32768,51", kEs); }), kDesborde);
-    }
-
     void dobleATexto_data() {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<double>("valor");
         QTest::addColumn<QString>("esperado");
         QTest::newRow("un tercio") << kEs << 1.0 / 3.0 << "0,333333333333333";
-        QTest::newRow("acarreo a uno") << kEs << 0.9999999999999999 << "1";
         QTest::newRow("umbral grande") << kEs << 1e15 << "1E+15";
         QTest::newRow("acarreo al umbral") << kEn << 999999999999999.9 << "1E+15";
-        QTest::newRow("mantisa grande") << kEs << 1.5e20 << "1,5E+20";
-        QTest::newRow("umbral pequeno dentro") << kEn << 0.0001 << "0.0001";
-        QTest::newRow("umbral pequeno fuera") << kEn << 0.00001 << "1E-05";
-        QTest::newRow("pequeno con mantisa") << kEs << -1.25e-7 << "-1,25E-07";
         QTest::newRow("maximo") << kEs << DBL_MAX << "1,79769313486232E+308";
     }
     void dobleATexto() {

@@ -1,15 +1,27 @@
-// The data-entry screen: the count and its validation, the two states, the
-// cell check and the voice switch.
+// The data-entry screen: the count and its validation, the two states,
+// blocks pasted from a spreadsheet, and the voice switch. The cell check is
+// test_entradas_hostiles'.
 
 #include "tests/banco_pantallas.h"
 
-#include <QSignalSpy>
+#include <QClipboard>
+
+using Filas = QList<QStringList>; // A, B, C, D of each equation
 
 namespace {
 
 const QString kPrompt = QStringLiteral("Introduzca el número de ecuaciones");
 const QString kDatos = QStringLiteral("Introduzca los datos de las ecuaciones");
 const QString kMayorQueTres = QStringLiteral("Introduzca un número mayor que tres");
+const QString kLleno = QStringLiteral("9"); // every cell before a paste
+
+// Four equations of 9s, the rows from `fila` on changed from column A on.
+Filas Con(int fila, const Filas& cambios) {
+    Filas filas(4, QStringList(4, kLleno));
+    for (int i = 0; i < cambios.size(); ++i)
+        std::copy(cambios[i].begin(), cambios[i].end(), filas[fila - 1 + i].begin());
+    return filas;
+}
 
 } // namespace
 
@@ -43,8 +55,7 @@ private slots:
         QFETCH(bool, conEnter);
         QFETCH(QStringList, frases);
         QTRY_COMPARE(voz->Frases(), QStringList{kPrompt});
-        QCOMPARE(voz->Oidas()[0].palabrasPorMinuto, 130);
-        QCOMPARE(voz->Oidas()[0].volumen, 150);
+        QCOMPARE(voz->PalabrasYVolumen(), std::pair(130, 150));
         QVERIFY(Estado() == QLatin1String("count") && Caja()->hasFocus());
         voz->Olvidar();
         VigilanteMensajes mensajes;
@@ -58,7 +69,8 @@ private slots:
             QVERIFY(mensajes.vistos.isEmpty());
             QCOMPARE(Actual(), QPoint(1, 1));
         } else {
-            QCOMPARE(mensajes.vistos, QStringList{"Error en Validación de Datos | " + kMayorQueTres});
+            QCOMPARE(mensajes.vistos,
+                     QStringList{"Error en Validación de Datos | " + kMayorQueTres});
             QCOMPARE(Datos()->focusWidget(), Caja());
             // What the window system does when a message box closes; the
             // offscreen platform leaves it to us.
@@ -69,51 +81,62 @@ private slots:
         QCOMPARE(voz->Frases(), frases);
     }
 
-    // A number is rewritten in normal form and the current cell goes where
-    // the user sent it; anything else is marked and reopened where it was
-    // typed, until corrected. The check is silent.
-    void cell_check_data() {
-        QTest::addColumn<QString>("escrito");
-        QTest::addColumn<int>("tecla");     // 0: a click on another cell
-        QTest::addColumn<QString>("celda"); // "": rejected, the text kept
-        QTest::addColumn<QPoint>("actual");
-        QTest::newRow("number, Tab") << "-2{d}50" << int(Qt::Key_Tab) << "-2{d}5" << QPoint(2, 4);
-        QTest::newRow("number, click") << "1E2" << 0 << "100" << QPoint(3, 4);
-        QTest::newRow("letters, Enter") << "abc" << int(Qt::Key_Return) << "" << QPoint(2, 3);
-        QTest::newRow("letters, Tab") << "abc" << int(Qt::Key_Tab) << "" << QPoint(2, 3);
-        QTest::newRow("letters, Down") << "abc" << int(Qt::Key_Down) << "" << QPoint(2, 3);
-        QTest::newRow("letters, click") << "abc" << 0 << "" << QPoint(2, 3);
+    // Each pasted field checked as a typed one, what does not fit left out and
+    // told. Only the program can leave the current cell on a header; that case
+    // reaches the screen as the grid raises it. The first cell marked becomes
+    // current, else the first cell pasted.
+    void paste_data() {
+        QTest::addColumn<QPoint>("inicio");
+        QTest::addColumn<QString>("pegado");
+        QTest::addColumn<Filas>("esperado");  // as Vistas() shows them
+        QTest::addColumn<QString>("mensaje"); // "": none shown, nothing said
+        QTest::newRow("normal form, empty fields, CRLF, non-numbers marked")
+            << QPoint(1, 1) << "1{d}50\tabc\t\t1E2\r\n007\t-0{d}5\tinf\r\n"
+            << Con(1, {{"1{d}5>", "abc*", "", "100>"}, {"7>", "-0{d}5>", "inf*"}}) << "";
+        QTest::newRow("ragged rows, too many")
+            << QPoint(3, 1) << "1\n2\t3\t4\n\n5\t6\t7\t8\t9\t10\n"
+            << Con(3, {{"1>"}, {"2>", "3>", "4>"}})
+            << "Se pegaron 4 celdas. Se omitieron 2 filas y 2 columnas que no caben en la tabla.";
+        QTest::newRow("two columns too many")
+            << QPoint(1, 3) << "1\t2\t3\t4\n"
+            << Con(1, {{"9", "9", "1>", "2>"}})
+            << "Se pegaron 2 celdas. Se omitieron 2 columnas que no caben en la tabla.";
+        QTest::newRow("last cell, one row too many")
+            << QPoint(4, 4) << "1\n2\n"
+            << Con(4, {{"9", "9", "9", "1>"}})
+            << "Se pegó 1 celda. Se omitió 1 fila que no cabe en la tabla.";
+        QTest::newRow("from the corner header") << QPoint(0, 0) << "x\t2\n"
+                                                << Con(1, {{"x*", "2>"}}) << "";
     }
-    void cell_check() {
-        QFETCH(QString, escrito);
-        QFETCH(int, tecla);
-        QFETCH(QString, celda);
-        QFETCH(QPoint, actual);
-        const bool rechazada = celda.isEmpty();
+    void paste() {
+        QFETCH(QPoint, inicio);
+        QFETCH(QString, pegado);
+        QFETCH(Filas, esperado);
+        QFETCH(QString, mensaje);
         ConfirmarConEnter(4);
+        Poner(Filas(4, QStringList(4, kLleno)));
         voz->Olvidar();
-        Tabla()->SetCurrentRow(2);
-        Tabla()->SetCurrentCol(3);
-        Tabla()->setFocus();
-        QSignalSpy avisos(Tabla(), &QtGrid::CellEdited);
-        Teclear(ConSeparador(escrito));
-        tecla ? Pulsar(Qt::Key(tecla)) : ClicEn(3, 4);
-        QCOMPARE(avisos.count(), 1); // a click does not end a reopened edit again
+        VigilanteMensajes mensajes;
+        QGuiApplication::clipboard()->setText(ConSeparador(pegado));
+        Tabla()->SetCurrentRow(inicio.x());
+        Tabla()->SetCurrentCol(inicio.y());
+        if (inicio.x() == 0 || inicio.y() == 0)
+            emit Tabla()->PasteRequested(QGuiApplication::clipboard()->text());
+        else
+            QTest::keyClick(Tabla(), Qt::Key_V, Qt::ControlModifier);
 
-        QCOMPARE(Tabla()->gridModel()->text(1, 2), ConSeparador(rechazada ? escrito : celda));
-        QCOMPARE(Marcada(2, 3), rechazada);
-        QCOMPARE(Tabla()->isEditing(), rechazada);
-        QCOMPARE(Actual(), actual);
-        if (rechazada) {
-            Pulsar(Qt::Key_A, Qt::ControlModifier);
-            Teclear(QStringLiteral("3"));
-            Pulsar(Qt::Key_Return);
-            QCOMPARE(Tabla()->gridModel()->text(1, 2), QStringLiteral("3"));
-            QVERIFY(!Marcada(2, 3) && !Tabla()->isEditing());
-        }
-        const QVariant alineacion = Tabla()->gridModel()->index(1, 2).data(Qt::TextAlignmentRole);
-        QCOMPARE(alineacion.toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
-        QVERIFY(voz->Frases().isEmpty());
+        for (QStringList& fila : esperado)
+            for (QString& celda : fila)
+                celda = ConSeparador(celda);
+        QCOMPARE(Vistas(), esperado);
+        QPoint primera = inicio; // the first cell marked, else where the paste began
+        for (int i = 15; i >= 0; --i)
+            if (esperado[i / 4][i % 4].endsWith(u'*'))
+                primera = QPoint(i / 4 + 1, i % 4 + 1);
+        QCOMPARE(Actual(), primera);
+        QVERIFY(!Tabla()->isEditing());
+        QCOMPARE(voz->Frases().join(""), mensaje);
+        QCOMPARE(mensajes.vistos.join("").section(QStringLiteral(" | "), 1), mensaje);
     }
 
     // Off, the voice stops at once and says nothing more; on again, it waits

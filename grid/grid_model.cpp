@@ -129,7 +129,7 @@ void GridModel::setText(int row, int column, const QString& text, Notice notice)
     if (stored == text)
         return;
     stored = text;
-    cellChanged(row, column, {Qt::DisplayRole, Qt::EditRole}, notice);
+    cellChanged(row, column, /*style=*/false, notice);
 }
 
 void GridModel::setColors(int row, int column, std::optional<QRgb> fore, std::optional<QRgb> back,
@@ -147,14 +147,20 @@ void GridModel::setAlignment(int row, int column, std::optional<Qt::Alignment> a
     setStyle(row, column, style, notice);
 }
 
-void GridModel::cellChanged(int row, int column, const QList<int>& roles, Notice notice) {
+// The roles are named only for a notice that goes out now: a held write,
+// one of thousands in a row, must not build a list.
+void GridModel::cellChanged(int row, int column, bool style, Notice notice) {
     if (notice == Notice::Held) {
         m_heldRows.add(row);
         m_heldColumns.add(column);
         return;
     }
     const QModelIndex changed = index(row, column);
-    emit dataChanged(changed, changed, roles);
+    if (style)
+        emit dataChanged(changed, changed,
+                         {Qt::ForegroundRole, Qt::BackgroundRole, Qt::TextAlignmentRole});
+    else
+        emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
 }
 
 const QString& GridModel::headerText(Qt::Orientation orientation, int section) const {
@@ -203,8 +209,7 @@ void GridModel::setStyle(int row, int column, const Style& style, Notice notice)
     if (stored == id)
         return;
     stored = id;
-    cellChanged(row, column, {Qt::ForegroundRole, Qt::BackgroundRole, Qt::TextAlignmentRole},
-                notice);
+    cellChanged(row, column, /*style=*/true, notice);
 }
 
 // The program uses a handful of styles (normal, marked, right-aligned), so a

@@ -75,7 +75,7 @@ private:
         return m_styles[m_styleOf[cell(row, column)]];
     }
     void setStyle(int row, int column, const Style& style, Notice notice);
-    void cellChanged(int row, int column, const QList<int>& roles, Notice notice);
+    void cellChanged(int row, int column, bool style, Notice notice);
     std::uint16_t internStyle(const Style& style);
 
     int m_columns;

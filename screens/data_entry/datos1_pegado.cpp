@@ -1,7 +1,7 @@
 // Pasting a block copied from a spreadsheet into the coefficient grid.
 
-#include "grid/portapapeles.h"
 #include "grid/grid_control.h"
+#include "grid/portapapeles.h"
 #include "screens/data_entry/datos1.h"
 
 #include <QMessageBox>

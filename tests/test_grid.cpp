@@ -199,6 +199,11 @@ private slots:
         g.SetCurrentRow(0);
         g.SetCurrentCol(4);
         QCOMPARE(g.CellText(), QStringLiteral("D")); // the header row is never resized away
+        // The view hears of the program's writes once the event loop turns.
+        QSignalSpy avisos(g.model(), &QAbstractItemModel::dataChanged);
+        g.SetCurrentRow(9);
+        g.SetCellText(QStringLiteral("c"));
+        QTRY_COMPARE(avisos.size(), 1);
     }
 };
 

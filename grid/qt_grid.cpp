@@ -180,12 +180,11 @@ void QtGrid::postCatchUp() {
 }
 
 bool QtGrid::event(QEvent* event) {
+    const bool catchUp = event->type() == SyncEventType();
+    if (catchUp)
+        m_catchUpPosted = false; // a write made while catching up posts another
     syncViewToCurrent();
-    if (event->type() == SyncEventType()) {
-        m_catchUpPosted = false;
-        return true;
-    }
-    return QTableView::event(event);
+    return catchUp || QTableView::event(event);
 }
 
 bool QtGrid::viewportEvent(QEvent* event) {

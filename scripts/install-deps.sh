@@ -14,11 +14,12 @@ PROGRAMA=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev
   libespeak-ng-dev espeak-ng-data
+  liblapack-dev liblapacke-dev
   fonts-liberation fonts-dejavu-core
 )
 PRUEBAS=(
-  # benchmarks: Google Benchmark, LAPACK's dgtsv, the X client library
-  libbenchmark-dev liblapack-dev libx11-dev
+  # benchmarks: Google Benchmark, the X client library
+  libbenchmark-dev libx11-dev
   # a desktop of their own: X server, window manager, session bus,
   # accessibility bus, keys, screenshots
   xvfb openbox dbus at-spi2-core python3-pyatspi xdotool x11-utils imagemagick

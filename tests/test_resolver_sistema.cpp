@@ -1,7 +1,9 @@
-// Known systems under the caller's floating-point flags, bad arguments, and the
-// fast solve against the statement-by-statement one on poisoned random systems.
+// Known systems under the caller's floating-point flags, bad arguments, the
+// fast solve against the statement-by-statement one on poisoned random
+// systems, and the checked solve on systems whose solution is known exactly.
 
 #include "solver/error_numerado.h"
+#include "solver/resolucion_comprobada.h"
 #include "solver/resolver_sistema.h"
 
 #include <QtTest>
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <tuple>
 
 using Vec = std::vector<double>;
 
@@ -39,6 +42,32 @@ bool MismosBits(const Vec& a, const Vec& b) {
 }
 
 const Vec kA4{0, -1, -1, -1}, kB4{2, 2, 2, 2}, kC4{-1, -1, -1, 0}, kD4{1, 0, 0, 1}, kZ4(4, 0.0);
+
+// D = A·x in exact arithmetic: every coefficient and unknown a small integer
+// or a power of two, every sum exact.
+Sistema ConD(Sistema s, const Vec& x) {
+    const std::size_t n = x.size();
+    for (std::size_t i = 0; i < n; ++i)
+        s.D[i] =
+            (i > 0 ? s.A[i] * x[i - 1] : 0) + s.B[i] * x[i] + (i + 1 < n ? s.C[i] * x[i + 1] : 0);
+    return s;
+}
+
+// 32 766 diagonally dominant equations, but for the 4 from k on: the
+// example of the issue that a zero pivot stops (B(k) = 0), decoupled.
+std::pair<Sistema, Vec> ProfundoEn(std::size_t k) {
+    const std::size_t n = 32766;
+    Sistema s{Vec(n, 1), Vec(n, 4), Vec(n, 1), Vec(n)};
+    Vec x(n);
+    for (std::size_t i = 0; i < n; ++i)
+        x[i] = double(int(i % 7) - 3);
+    const Vec bloque[] = {{0, 1, 1, 1}, {0, 1, 2, 1}, {1, 1, 1, 0}, {3, 1, -2, 6}}; // A B C x
+    for (std::size_t j = 0; j < 4; ++j)
+        std::tie(s.A[k + j], s.B[k + j], s.C[k + j], x[k + j]) =
+            std::tuple(bloque[0][j], bloque[1][j], bloque[2][j], bloque[3][j]);
+    s.C[k - 1] = 0;
+    return {ConD(s, x), x};
+}
 
 } // namespace
 
@@ -123,16 +152,78 @@ private slots:
             QCOMPARE(fallo, falloPaso);
             QVERIFY(MismosBits(x, xPaso));
             fallos += !fallo.isNull();
-            for (int i = 0; veneno.empty() && i < n; ++i) {
-                const double t[] = {i > 0 ? s.A[i] * x[i - 1] : 0.0, s.B[i] * x[i],
-                                    i + 1 < n ? s.C[i] * x[i + 1] : 0.0, -s.D[i]};
-                QVERIFY(std::abs(t[0] + t[1] + t[2] + t[3]) <=
-                        1e-14 *
-                            (std::abs(t[0]) + std::abs(t[1]) + std::abs(t[2]) + std::abs(t[3])));
+            if (veneno.empty()) { // diagonally dominant: the elimination's answer stands
+                Vec comprobada;
+                const InformeResolucion r = ResolverComprobado(n, s.A, s.B, s.C, s.D, comprobada);
+                QVERIFY(r.metodo == Metodo::SinPivoteo && r.rechazo == Rechazo::Ninguno);
+                QVERIFY(MismosBits(comprobada, x));
             }
         }
         // Poison that makes no solve fail would prove little.
         QVERIFY(veneno.empty() ? fallos == 0 : fallos > 0);
+    }
+
+    // The rows of a 4-equation system are the issue's example unless given.
+    void comprobada_data() {
+        QTest::addColumn<Sistema>("s");
+        QTest::addColumn<Vec>("x");         // the exact solution; empty: refused
+        QTest::addColumn<int>("resultado"); // Rechazo; for an answer, 10 + Metodo
+        QTest::addColumn<int>("paraEn");    // where the elimination stopped, if it did
+        QTest::addColumn<QPoint>("cifras"); // fewest and most trusted digits
+        const Vec A4{0, 1, 1, 1}, C4{1, 1, 1, 0}, x4{3, 1, -2, 6}, D4{1, 2, 3, 4};
+        const int sin = 10 + int(Metodo::SinPivoteo), con = 10 + int(Metodo::PivoteoParcial);
+        // x is exact but for the 3E-20 that B(1)·x(1) adds to D(1).
+        QTest::newRow("tiny pivot")
+            << Sistema{A4, {1e-20, 1, 2, 1}, C4, D4} << x4 << con << 0 << QPoint(13, 15);
+        QTest::newRow("zero pivot")
+            << Sistema{A4, {0, 1, 2, 1}, C4, D4} << x4 << con << 2 << QPoint(13, 15);
+        QTest::newRow("zero pivot, last equation")
+            << ConD({A4, {1, 2, 1, 1}, C4, kZ4}, {1, 2, 3, 4}) << Vec{1, 2, 3, 4} << con << 4
+            << QPoint(13, 15);
+        const auto [profundo, xProfundo] = ProfundoEn(20000);
+        QTest::newRow("zero pivot deep in 32 766")
+            << profundo << xProfundo << con << 20002 << QPoint(12, 15);
+        QTest::newRow("well conditioned")
+            << Sistema{kA4, kB4, kC4, kD4} << Vec{1, 1, 1, 1} << sin << 0 << QPoint(14, 15);
+        QTest::newRow("zero answer")
+            << Sistema{kA4, kB4, kC4, kZ4} << kZ4 << sin << 0 << QPoint(15, 15);
+        const double e = std::ldexp(1.0, -40); // condition about 4E+12
+        QTest::newRow("ill conditioned")
+            << ConD({{0, 1, 0, 0}, {1, 1 + e, 1, 1}, {1, 0, 0, 0}, kZ4}, {1, 2, 3, 4})
+            << Vec{1, 2, 3, 4} << sin << 0 << QPoint(1, 4);
+        QTest::newRow("singular, empty")
+            << Sistema{kZ4, kZ4, kZ4, kZ4} << Vec{} << int(Rechazo::Singular) << 2 << QPoint();
+        const double d = std::ldexp(1.0, -52);
+        QTest::newRow("nearly singular") << Sistema{{0, 1}, {1, 1 + d}, {1, 0}, {2, 2 + d}} << Vec{}
+                                         << int(Rechazo::CasiSingular) << 0 << QPoint();
+    }
+    // Refused, or answered by the method expected with the bound it reports
+    // holding against the exact solution; the elimination's answer, when it
+    // stands, bit for bit.
+    void comprobada() {
+        QFETCH(Sistema, s);
+        QFETCH(Vec, x);
+        QFETCH(int, resultado);
+        QFETCH(int, paraEn);
+        QFETCH(QPoint, cifras);
+        Vec obtenida;
+        const auto n = std::int32_t(s.B.size());
+        const InformeResolucion r = ResolverComprobado(n, s.A, s.B, s.C, s.D, obtenida);
+        QCOMPARE(r.rechazo == Rechazo::Ninguno ? 10 + int(r.metodo) : int(r.rechazo), resultado);
+        QCOMPARE(r.ecuacionDelFallo, paraEn);
+        QVERIFY(!x.empty() || MismosBits(obtenida, Vec(n, 0.0)));
+        if (x.empty())
+            return;
+        double error = 0, mayor = 0;
+        for (std::size_t i = 0; i < x.size(); ++i)
+            std::tie(error, mayor) = std::pair(std::max(error, std::abs(obtenida[i] - x[i])),
+                                               std::max(mayor, std::abs(obtenida[i])));
+        QVERIFY2(error <= r.cotaError * mayor, qPrintable(QString::number(error / mayor)));
+        // Every digit claimed is one the bound guarantees.
+        const int c = r.CifrasConfiables();
+        QVERIFY(c >= cifras.x() && c <= cifras.y() && r.cotaError <= std::pow(10.0, -c));
+        if (r.metodo == Metodo::SinPivoteo)
+            QVERIFY(MismosBits(obtenida, Resolver(&ResolverSistema, s).second));
     }
 };
 

@@ -1,9 +1,17 @@
 #pragma once
 // Application-wide state that outlives any one screen.
 
+#include "solver/resolucion_comprobada.h"
+
+#include <QStringList>
 #include <vector>
 
 struct ModuloPrincipal {
     // The unknowns x1 … xn of the last solve; element i−1 holds x(i).
     std::vector<double> Solucion;
+    // Solucion as the results table shows it, in the user's regional format;
+    // written by the solve while it works out the accuracy.
+    QStringList TextosSolucion;
+    // How Solucion was found, and how far it can be trusted.
+    InformeResolucion Informe;
 };

@@ -6,10 +6,11 @@
 
 #include "app/conversiones/conversiones.h"
 #include "solver/error_numerado.h"
-#include "solver/resolver_sistema.h"
+#include "solver/resolucion_comprobada.h"
 #include "tests/banco_pantallas.h"
 
 #include <QClipboard>
+#include <QLabel>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -30,34 +31,35 @@ QString Coeficiente(QRandomGenerator& g, int tope) {
     return DobleATexto(v, QLocale());
 }
 
-// The direct path: the unknowns, and for a failure what the message must say
-// and the cell it names, if any.
+// The direct path: the unknowns and how they were found, and for a failure
+// what the message must say and the cell it names, if any.
 struct Directo {
     std::vector<double> x;
+    InformeResolucion informe;
     QString fallo;
     QPoint celda;
 
     explicit Directo(const Filas& filas) : x(filas.size(), 0.0) {
         const int n = int(filas.size());
         std::vector<double> v[4];
-        int i = 0, c = 0;
-        try {
-            for (i = 0; i < n; ++i)
-                for (c = 0; c < 4; ++c)
+        for (int i = 0; i < n; ++i)
+            for (int c = 0; c < 4; ++c)
+                try {
                     v[c].push_back(
                         TextoADoble(filas[i][c].isEmpty() ? "0" : filas[i][c], QLocale()));
-            ResolverSistema(n, v[0], v[1], v[2], v[3], x);
-        } catch (const ErrorNumerado& e) {
-            const bool grande = e.numero() == NumeroError::Desbordamiento;
-            if (i < n)
-                celda = QPoint(i + 1, c + 1);
-            fallo = i < n ? QString::asprintf("%s: la celda de la fila %d, columna %c, %s",
+                } catch (const ErrorNumerado& e) {
+                    celda = QPoint(i + 1, c + 1);
+                    fallo = QString::asprintf("%s: la celda de la fila %d, columna %c, %s",
                                               e.texto(), i + 1, 'A' + c,
-                                              grande ? "contiene un número demasiado grande"
-                                                     : "no contiene un número")
-                          : QString::asprintf("%s: la resolución se detuvo en la ecuación %d",
-                                              e.texto(), e.ecuacion());
-        }
+                                              e.numero() == NumeroError::Desbordamiento
+                                                  ? "contiene un número demasiado grande"
+                                                  : "no contiene un número");
+                    return;
+                }
+        informe = ResolverComprobado(n, v[0], v[1], v[2], v[3], x);
+        const char* rechazos[] = {"", "El sistema es singular:", "El sistema es casi singular:",
+                                  "Error de Desbordamiento: con estos coeficientes"};
+        fallo = QString::fromUtf8(rechazos[int(informe.rechazo)]);
     }
 };
 
@@ -100,7 +102,10 @@ private slots:
         Pulsar(Qt::Key_R, Qt::AltModifier);
 
         QTRY_VERIFY(!Datos() && Resultados() && Resultados()->isVisible());
-        QCOMPARE(voz->Frases(), QStringList{"Resolución del sistema tridiagonal"});
+        // The title, and how far the unknowns can be trusted, said and shown.
+        const QString exactitud = En<QLabel>(Resultados(), "Exactitud")->text();
+        QVERIFY(exactitud.startsWith("Exactitud: 15 cifras significativas confiables"));
+        QCOMPARE(voz->Frases(), QStringList{"Resolución del sistema tridiagonal. " + exactitud});
         // Copied whole, whatever cell is current, for a spreadsheet to read.
         auto* incognitas = En<QtGrid>(Resultados(), "Incognitas");
         incognitas->SetCurrentRow(2);
@@ -162,6 +167,9 @@ private slots:
                      qPrintable(QStringLiteral("system %1").arg(s)));
             QCOMPARE(mensajes.vistos.size(), directo.fallo.isEmpty() ? 0 : 1);
             if (directo.fallo.isEmpty()) {
+                const QString exactitud = En<QLabel>(Resultados(), "Exactitud")->text();
+                QCOMPARE(exactitud.startsWith("Resuelto con pivoteo parcial"),
+                         directo.informe.metodo == Metodo::PivoteoParcial);
                 Clic(Resultados(), "Command2");
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
                 QCoreApplication::processEvents();

@@ -8,7 +8,6 @@
 #include "app/lector_pantalla.h"
 #include "grid/qt_grid.h"
 #include "solver/error_numerado.h"
-#include "solver/resolver_sistema.h"
 #include "speech/motor_voz.h"
 
 #include <QAccessible>
@@ -30,7 +29,6 @@ constexpr int kPalabrasPorMinuto = 130;
 constexpr int kVolumen = 150; // above the engine's normal 100, still below clipping
 
 constexpr int kCodigoEnter = 13;
-constexpr int kAlineacionDerecha = 7;
 
 const QString kTituloValidacion = QStringLiteral("Error en Validación de Datos");
 const QString kMayorQueTres = QStringLiteral("Introduzca un número mayor que tres");
@@ -237,84 +235,6 @@ void Datos1::BotonAcerca_Click() {
 
 void Datos1::BotonSalir_Click() {
     App().Terminar();
-}
-
-// Reads the system from the grid, solves it, and hands over to the results.
-// A failure keeps the user here with every typed cell intact and says what
-// went wrong and where, instead of ending the program.
-void Datos1::Resolver_Click() {
-    SetPuntero(Puntero::RelojDeArena);
-    // Alt+R leaves the focus in a cell still being edited: end that edit the
-    // way the user would, so what was typed is checked and not lost.
-    Resolver->setFocus(Qt::OtherFocusReason);
-    bool leyendoCeldas = false;
-    try {
-        m_n = TextoAEntero16(NumeroEcuaciones->text(), QLocale());
-        Coeficientes coeficientes(static_cast<std::size_t>(std::max(m_n, 0)));
-        std::vector<double>& solucion = App().Modulo().Solucion;
-        solucion.assign(coeficientes.A.size(), 0.0);
-        leyendoCeldas = true;
-        LeerCoeficientes(coeficientes);
-        leyendoCeldas = false;
-        ResolverSistema(m_n, coeficientes.A, coeficientes.B, coeficientes.C, coeficientes.D,
-                        solucion);
-    } catch (const ErrorNumerado& error) {
-        SetPuntero(Puntero::Predeterminado);
-        AvisarFalloDeResolucion(error, leyendoCeldas);
-        return;
-    }
-    App().Mostrar(IdPantalla::Respuesta);
-    App().Descargar(IdPantalla::Datos1);
-}
-
-// Row by row, A to D; an empty cell counts as zero and is shown as such.
-void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
-    std::vector<double>* columnas[] = {&coeficientes.A, &coeficientes.B, &coeficientes.C,
-                                       &coeficientes.D};
-    const QLocale regional;
-    Tabla->SetCurrentCol(1);
-    for (std::int32_t i = 1; i <= m_n; ++i) {
-        Tabla->SetCurrentRow(i);
-        for (int c = 1; c <= 4; ++c) {
-            Tabla->SetCurrentCol(c);
-            QString texto = Tabla->CellText();
-            if (texto.isEmpty()) {
-                texto = QStringLiteral("0");
-                Tabla->SetCellText(texto);
-                Tabla->SetCellAlignment(kAlineacionDerecha); // lined up with the checked cells
-            }
-            (*columnas[c - 1])[static_cast<std::size_t>(i) - 1] = TextoADoble(texto, regional);
-        }
-    }
-}
-
-void Datos1::AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda) {
-    const QString fallo = QString::fromUtf8(error.texto());
-    QString texto;
-    if (enCelda) {
-        const QChar columna = QChar(u'A' + (Tabla->CurrentCol() - 1));
-        const QString problema = error.numero() == NumeroError::Desbordamiento
-                                     ? QStringLiteral("contiene un número demasiado grande")
-                                     : QStringLiteral("no contiene un número");
-        texto = QStringLiteral("%1: la celda de la fila %2, columna %3, %4. "
-                               "Corríjala y pulse Resolver de nuevo.")
-                    .arg(fallo)
-                    .arg(Tabla->CurrentRow())
-                    .arg(columna)
-                    .arg(problema);
-        Tabla->setFocus(Qt::OtherFocusReason);
-    } else if (error.ecuacion() > 0) {
-        texto = QStringLiteral("%1: la resolución se detuvo en la ecuación %2. El sistema no puede "
-                               "resolverse sin pivoteo con estos coeficientes; revíselos.")
-                    .arg(fallo)
-                    .arg(error.ecuacion());
-    } else {
-        texto = QStringLiteral("%1: no se pudo resolver el sistema.").arg(fallo);
-    }
-    Hablar(texto);
-    QMessageBox aviso(QMessageBox::Warning, QStringLiteral("Error en la Resolución del Sistema"),
-                      texto, QMessageBox::Ok, this);
-    aviso.exec();
 }
 
 void Datos1::MensajeError(const QString& texto) {

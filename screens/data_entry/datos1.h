@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+enum class Rechazo;
 class BotonGrafico;
 class ErrorNumerado;
 class GridControl;
@@ -58,6 +59,8 @@ private:
     bool PegarCelda(std::int32_t fila, std::int32_t columna, const QString& campo);
     void AvisarOmitidas(qsizetype pegadas, qsizetype filas, qsizetype columnas);
     void AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda);
+    void AvisarRechazo(Rechazo rechazo);
+    void AvisarResolucion(const QString& texto);
     void MensajeError(const QString& texto);
     void EstadoCuenta();
     void EnfocarNumeroEcuaciones();
@@ -78,6 +81,9 @@ private:
     GridControl* Tabla = nullptr;
     MotorVoz& Voz;
     LectorPantalla* Lector = nullptr;
+
+    // 7: right-aligned, vertically centred, as checked cells are shown.
+    static constexpr int kAlineacionDerecha = 7;
 
     std::int32_t m_n = 0;
     std::int16_t VozActiva = 0; // -1 while the voice is on

@@ -5,10 +5,12 @@
 #include "app/booleano.h"
 #include "grid/portapapeles.h"
 #include "grid/qt_grid.h"
+#include "solver/error_numerado.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLabel>
 
 namespace {
 
@@ -18,12 +20,43 @@ constexpr int kAnchoIncognitaTwips = 1000; // fits "Incógnita" and "x32766"
 constexpr int kAnchoValorTwips = 2000;
 constexpr int kDerecha = 7; // right-aligned, vertically centred
 
+const QString kTitulo = QStringLiteral("Resolución del sistema tridiagonal");
+
+// Why the elimination without pivoting, the method of the Parts, was not
+// enough; nothing when it was.
+QString MotivoDelPivoteo(const InformeResolucion& informe) {
+    if (informe.metodo == Metodo::SinPivoteo)
+        return QString();
+    if (informe.falloSinPivoteo)
+        return QStringLiteral("Resuelto con pivoteo parcial: sin pivoteo, la eliminación se "
+                              "detuvo en la ecuación %1 (%2). ")
+            .arg(informe.ecuacionDelFallo)
+            .arg(QString::fromUtf8(ErrorNumerado::TextoDe(*informe.falloSinPivoteo)));
+    return QStringLiteral("Resuelto con pivoteo parcial: sin pivoteo, la eliminación daba "
+                          "una respuesta que no cumplía las ecuaciones (error relativo %1). ")
+        .arg(QLocale().toString(informe.errorSinPivoteo, 'E', 1));
+}
+
+// How far the unknowns can be trusted: the error bound, and the significant
+// digits of the largest unknown it guarantees.
+QString TextoExactitud(const InformeResolucion& informe) {
+    const int cifras = informe.CifrasConfiables();
+    const QString confiables =
+        cifras == 0   ? QStringLiteral("ninguna cifra significativa confiable")
+        : cifras == 1 ? QStringLiteral("1 cifra significativa confiable")
+                      : QStringLiteral("%1 cifras significativas confiables").arg(cifras);
+    return MotivoDelPivoteo(informe) +
+           QStringLiteral("Exactitud: %1 (el error de cada incógnita es menor que %2 veces la "
+                          "mayor en valor absoluto).")
+               .arg(confiables, QLocale().toString(informe.cotaError, 'E', 1));
+}
+
 } // namespace
 
 Respuesta::Respuesta(Aplicacion& app) : Pantalla(app, IdPantalla::Respuesta, kAnchoTwips, kAltoTwips) {
     setWindowTitle(QStringLiteral("Veltrana"));
     // What the screen says on opening, for a screen reader to say instead.
-    setAccessibleDescription(QStringLiteral("Resolución del sistema tridiagonal"));
+    setAccessibleDescription(kTitulo);
 
     Incognitas = new QtGrid(QStringLiteral("^Incógnita|^Valor"), this);
     Incognitas->setObjectName(QStringLiteral("Incognitas"));
@@ -32,6 +65,12 @@ Respuesta::Respuesta(Aplicacion& app) : Pantalla(app, IdPantalla::Respuesta, kAn
     // Nothing reads the table back: typing into it would only mislead.
     Incognitas->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Incognitas->setAccessibleName(QStringLiteral("Incógnitas y sus valores"));
+
+    Exactitud = new QLabel(this);
+    Exactitud->setObjectName(QStringLiteral("Exactitud"));
+    Exactitud->setGeometry(Twips(3480, 240, 1815, 2520));
+    Exactitud->setWordWrap(true);
+    Exactitud->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Command2 = new BotonGrafico(QStringLiteral("&Ingresar nuevos datos"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
@@ -56,7 +95,10 @@ void Respuesta::Form_Activate() {
     // Once a solve has closed the data-entry screen there is no voice to speak
     // with and no count to read: the table keeps the system it was filled with.
     if (Datos1Publico* datos = App().Datos1()) {
-        datos->Hablar(QStringLiteral("Resolución del sistema tridiagonal"));
+        Exactitud->setText(TextoExactitud(App().Modulo().Informe));
+        const QString dicho = kTitulo + QStringLiteral(". ") + Exactitud->text();
+        setAccessibleDescription(dicho);
+        datos->Hablar(dicho);
         Incognitas->SetColumnWidth(1, kAnchoValorTwips);
         Incognitas->SetRowCount(datos->n() + 1); // n is at most 32 767: no overflow
         LlenarIncognitas(datos->n());
@@ -65,13 +107,14 @@ void Respuesta::Form_Activate() {
 }
 
 void Respuesta::LlenarIncognitas(std::int32_t n) {
-    const std::vector<double>& solucion = App().Modulo().Solucion;
+    // The solve wrote the values out in the user's format while it checked them.
+    const QStringList& valores = App().Modulo().TextosSolucion;
     for (std::int32_t i = 1; i <= n; ++i) {
         Incognitas->SetCurrentRow(i);
         Incognitas->SetCurrentCol(0);
         Incognitas->SetCellText(QLatin1Char('x') + QString::number(i));
         Incognitas->SetCurrentCol(1);
-        Incognitas->SetCellText(solucion.at(static_cast<std::size_t>(i) - 1));
+        Incognitas->SetCellText(valores.at(i - 1));
         Incognitas->SetCellAlignment(kDerecha); // numbers line up by their last digit
     }
     // Keyboard and screen-reader users start reading at x1.

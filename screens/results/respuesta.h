@@ -8,6 +8,7 @@
 
 class BotonGrafico;
 class GridControl;
+class QLabel;
 
 class Respuesta : public Pantalla {
     Q_OBJECT
@@ -25,6 +26,7 @@ private:
     void Incognitas_Copy();
 
     GridControl* Incognitas = nullptr;
+    QLabel* Exactitud = nullptr; // how far the unknowns can be trusted
     BotonGrafico* Command2 = nullptr;
     BotonGrafico* Command1 = nullptr;
 

@@ -1,0 +1,135 @@
+// The solve command: the system read from the grid, solved and checked, and
+// handed over to the results; or the user told why not, with every typed
+// cell kept.
+
+#include "app/aplicacion.h"
+#include "app/boton_grafico.h"
+#include "app/conversiones/conversiones.h"
+#include "grid/grid_control.h"
+#include "screens/data_entry/datos1.h"
+#include "solver/error_numerado.h"
+#include "solver/resolucion_comprobada.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <algorithm>
+
+namespace {
+
+QStringList TextosDe(const std::vector<double>& valores) {
+    const QLocale regional;
+    QStringList textos;
+    textos.reserve(static_cast<qsizetype>(valores.size()));
+    for (double v : valores)
+        textos << DobleATexto(v, regional);
+    return textos;
+}
+
+} // namespace
+
+// A failure keeps the user here with every typed cell intact and says what
+// went wrong and where, instead of ending the program.
+void Datos1::Resolver_Click() {
+    SetPuntero(Puntero::RelojDeArena);
+    // Alt+R leaves the focus in a cell still being edited: end that edit the
+    // way the user would, so what was typed is checked and not lost.
+    Resolver->setFocus(Qt::OtherFocusReason);
+    bool leyendoCeldas = false;
+    ModuloPrincipal& modulo = App().Modulo();
+    try {
+        m_n = TextoAEntero16(NumeroEcuaciones->text(), QLocale());
+        Coeficientes coeficientes(static_cast<std::size_t>(std::max(m_n, 0)));
+        modulo.Solucion.assign(coeficientes.A.size(), 0.0);
+        leyendoCeldas = true;
+        LeerCoeficientes(coeficientes);
+        leyendoCeldas = false;
+        modulo.Informe = ResolverComprobado(
+            m_n, coeficientes.A, coeficientes.B, coeficientes.C, coeficientes.D, modulo.Solucion,
+            [&modulo](const std::vector<double>& x) { modulo.TextosSolucion = TextosDe(x); });
+    } catch (const ErrorNumerado& error) {
+        SetPuntero(Puntero::Predeterminado);
+        AvisarFalloDeResolucion(error, leyendoCeldas);
+        return;
+    }
+    if (modulo.Informe.rechazo != Rechazo::Ninguno) {
+        SetPuntero(Puntero::Predeterminado);
+        AvisarRechazo(modulo.Informe.rechazo);
+        return;
+    }
+    App().Mostrar(IdPantalla::Respuesta);
+    App().Descargar(IdPantalla::Datos1);
+}
+
+// Row by row, A to D; an empty cell counts as zero and is shown as such.
+void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
+    std::vector<double>* columnas[] = {&coeficientes.A, &coeficientes.B, &coeficientes.C,
+                                       &coeficientes.D};
+    const QLocale regional;
+    Tabla->SetCurrentCol(1);
+    for (std::int32_t i = 1; i <= m_n; ++i) {
+        Tabla->SetCurrentRow(i);
+        for (int c = 1; c <= 4; ++c) {
+            Tabla->SetCurrentCol(c);
+            QString texto = Tabla->CellText();
+            if (texto.isEmpty()) {
+                texto = QStringLiteral("0");
+                Tabla->SetCellText(texto);
+                Tabla->SetCellAlignment(kAlineacionDerecha); // lined up with the checked cells
+            }
+            (*columnas[c - 1])[static_cast<std::size_t>(i) - 1] = TextoADoble(texto, regional);
+        }
+    }
+}
+
+void Datos1::AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda) {
+    const QString fallo = QString::fromUtf8(error.texto());
+    if (!enCelda) {
+        AvisarResolucion(QStringLiteral("%1: no se pudo resolver el sistema.").arg(fallo));
+        return;
+    }
+    const QChar columna = QChar(u'A' + (Tabla->CurrentCol() - 1));
+    const QString problema = error.numero() == NumeroError::Desbordamiento
+                                 ? QStringLiteral("contiene un número demasiado grande")
+                                 : QStringLiteral("no contiene un número");
+    Tabla->setFocus(Qt::OtherFocusReason);
+    AvisarResolucion(QStringLiteral("%1: la celda de la fila %2, columna %3, %4. "
+                                    "Corríjala y pulse Resolver de nuevo.")
+                         .arg(fallo)
+                         .arg(Tabla->CurrentRow())
+                         .arg(columna)
+                         .arg(problema));
+}
+
+// Said in terms of the equations the user typed, which all stay as they are.
+void Datos1::AvisarRechazo(Rechazo rechazo) {
+    const QString conservados = QStringLiteral(" Revise los datos: se conservan tal como están.");
+    switch (rechazo) {
+    case Rechazo::Singular:
+        AvisarResolucion(QStringLiteral("El sistema es singular: no tiene una única solución "
+                                        "(tiene infinitas o ninguna), porque alguna ecuación "
+                                        "depende de las demás, o no tiene coeficientes.") +
+                         conservados);
+        break;
+    case Rechazo::CasiSingular:
+        AvisarResolucion(QStringLiteral("El sistema es casi singular: sus ecuaciones casi dependen "
+                                        "unas de otras, tanto que ninguna solución calculada "
+                                        "sería confiable.") +
+                         conservados);
+        break;
+    case Rechazo::Desbordamiento:
+        AvisarResolucion(QStringLiteral("Error de Desbordamiento: con estos coeficientes, los "
+                                        "cálculos superan el mayor número que Veltrana puede "
+                                        "representar.") +
+                         conservados);
+        break;
+    case Rechazo::Ninguno:
+        break;
+    }
+}
+
+void Datos1::AvisarResolucion(const QString& texto) {
+    Hablar(texto);
+    QMessageBox aviso(QMessageBox::Warning, QStringLiteral("Error en la Resolución del Sistema"),
+                      texto, QMessageBox::Ok, this);
+    aviso.exec();
+}

@@ -4,6 +4,7 @@
 // fixture, and the rows of the summary table.
 
 #include "app/conversiones/conversiones.h"
+#include "solver/resolucion_comprobada.h"
 #include "solver/resolver_sistema.h"
 #include "tests/banco_pantallas.h"
 
@@ -112,6 +113,16 @@ inline Sistema Generar(std::int32_t n) {
             s.textos.push_back(DobleATexto(valor, QLocale()));
             (*columnas[c])[i] = TextoADoble(s.textos.back(), QLocale());
         }
+    return s;
+}
+
+// The same system with a zero pivot halfway: A and B of the middle equation
+// zero. The elimination without pivoting stops there, and the solve falls
+// back on partial pivoting.
+inline Sistema ConPivoteNulo(Sistema s) {
+    const std::size_t k = s.B.size() / 2;
+    s.A[k] = s.B[k] = 0;
+    s.textos[4 * k] = s.textos[4 * k + 1] = QStringLiteral("0");
     return s;
 }
 

@@ -6,7 +6,10 @@
 //   check    a cell typed into and committed with Enter: the value checked
 //            and rewritten;
 //   solve    Resolver clicked on a filled grid: every cell read, the system
-//            solved, the results screen built, filled and shown;
+//            solved and its answer checked, the results screen built,
+//            filled and shown; and again with a zero pivot halfway, where
+//            the elimination without pivoting stops and the solve falls back
+//            on partial pivoting;
 //   release  then, the data-entry screen destroyed (the event loop does it
 //            right after the solve returns, and the user waits for it too);
 //   paste, copy  where the program handles the clipboard: a whole system
@@ -107,8 +110,10 @@ void MedirComprobacion(std::int32_t n, const Sistema& s, int repeticiones,
     Anotar("  typing into the cell, per key", n, teclas, {});
 }
 
-void MedirResolucion(std::int32_t n, const Sistema& s, int repeticiones,
-                     ContadorPinturas& pinturas) {
+// The bare solve beside it is that of `base`: the system solved, when the
+// elimination without pivoting can.
+void MedirResolucion(std::int32_t n, const Sistema& s, const Sistema& base, int repeticiones,
+                     ContadorPinturas& pinturas, const std::string& paso) {
     std::vector<double> ms, liberar, solo;
     for (int r = 0; r < repeticiones; ++r) {
         Escenario e;
@@ -123,17 +128,18 @@ void MedirResolucion(std::int32_t n, const Sistema& s, int repeticiones,
         Exigir(resultados && resultados->isVisible(), "no se mostró la pantalla de resultados");
         const GridModel* m = e.En<QtGrid>(resultados, "Incognitas")->gridModel();
         std::vector<double> x;
-        ResolverSistema(n, s.A, s.B, s.C, s.D, x);
+        ResolverComprobado(n, s.A, s.B, s.C, s.D, x);
         Exigir(m->rowCount() == n && m->text(n - 1, 0) == QStringLiteral("x%1").arg(n) &&
                    m->text(n - 1, 1) == DobleATexto(x.back(), QLocale()),
                "la tabla de resultados no quedó llena");
         Exigir(pinturas.Resultados > antes, "la pantalla de resultados no se pintó");
         Exigir(e.Datos() == nullptr, "la pantalla de datos siguió registrada");
         liberar.push_back(Ms(LiberarPendientes));
-        solo.push_back(MsResolverSolo(s, n));
+        solo.push_back(MsResolverSolo(base, n));
     }
-    Anotar("solve, results shown", n, ms, solo);
-    Anotar("  then data-entry screen released", n, liberar, {});
+    Anotar(paso, n, ms, solo);
+    if (&s == &base)
+        Anotar("  then data-entry screen released", n, liberar, {});
 }
 
 // The clipboard, where the program handles it: the whole system pasted
@@ -271,7 +277,10 @@ int main(int argc, char** argv) {
         const Sistema s = Generar(n);
         MedirCuenta(n, s, repeticiones, pinturas);
         MedirComprobacion(n, s, repeticiones, pinturas);
-        MedirResolucion(n, s, repeticiones, pinturas);
+        MedirResolucion(n, s, s, repeticiones, pinturas, "solve, results shown");
+        if (n > 4)
+            MedirResolucion(n, ConPivoteNulo(s), s, repeticiones, pinturas,
+                            "solve needing pivoting, results shown");
         MedirPortapapeles(n, s, repeticiones);
         if (n == kMayor)
             MedirTablaMayor(s, repeticiones, pinturas);

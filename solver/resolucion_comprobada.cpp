@@ -21,6 +21,12 @@ namespace {
 using Vector = std::vector<double>;
 using Tarea = std::function<void(const Vector&)>;
 
+// Starting a thread costs about what solving a few thousand equations does:
+// smaller systems do their work in turn, on the caller's thread.
+std::launch Hilo(std::int64_t n) {
+    return n >= 8192 ? std::launch::async : std::launch::deferred;
+}
+
 double NormaMaxima(const Vector& v) {
     double m = 0;
     for (double x : v)
@@ -135,7 +141,8 @@ bool Aceptar(InformeResolucion& informe, const Factores& f, const Residuo& resid
     } else if (!mientrasSeAcota) {
         informe.cotaError = CotaError(f, residuo, x);
     } else {
-        auto cota = std::async(std::launch::async, [&] { return CotaError(f, residuo, x); });
+        auto cota =
+            std::async(Hilo(std::int64_t(x.size())), [&] { return CotaError(f, residuo, x); });
         mientrasSeAcota(x);
         informe.cotaError = cota.get();
     }
@@ -163,7 +170,7 @@ InformeResolucion ResolverComprobado(std::int32_t n, const Vector& A, const Vect
                                      const Vector& C, const Vector& D, Vector& Solucion,
                                      const Tarea& mientrasSeAcota) {
     // The factorization needs the matrix only: it runs beside the elimination.
-    auto factorizacion = std::async(std::launch::async, [&] { return Factores(n, A, B, C); });
+    auto factorizacion = std::async(Hilo(n), [&] { return Factores(n, A, B, C); });
     InformeResolucion informe;
     bool eliminada = false;
     try {

@@ -2,21 +2,53 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QShortcut>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+
+namespace {
+
+// Where an anchor (<a name>) of the document starts; -1 if it has none by
+// that name.
+int PosicionDelAncla(const QTextDocument& documento, const QString& nombre) {
+    for (QTextBlock bloque = documento.begin(); bloque.isValid(); bloque = bloque.next())
+        for (auto trozo = bloque.begin(); !trozo.atEnd(); ++trozo)
+            if (trozo.fragment().charFormat().anchorNames().contains(nombre))
+                return trozo.fragment().position();
+    return -1;
+}
+
+} // namespace
 
 VentanaAyuda::VentanaAyuda(const QString& ruta) {
     setWindowTitle(QStringLiteral("Ayuda de Veltrana"));
     Documento = new QTextBrowser(this);
     Documento->setObjectName(QStringLiteral("Documento"));
     Documento->setOpenExternalLinks(true);
+    // A caret to move with the arrow keys: a screen reader reads the line it
+    // lands on, where a read-only view would only scroll in silence.
+    Documento->setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
+    // Said on arriving instead of the whole document, which Qt presents as
+    // one label and a reader would read at one go.
+    Documento->setAccessibleName(
+        QStringLiteral("Documento de ayuda. Flechas: leer línea a línea; Control más flecha abajo "
+                       "o arriba: sección siguiente o anterior; Tab: enlaces; Escape: cerrar"));
     Documento->setSource(QUrl::fromLocalFile(ruta));
+    connect(Documento, &QTextBrowser::sourceChanged, this, &VentanaAyuda::IrAlAncla);
     auto* disposicion = new QVBoxLayout(this);
     disposicion->setContentsMargins(0, 0, 0, 0);
     disposicion->addWidget(Documento);
     setFocusProxy(Documento);
     resize(640, 560);
+
+    const auto atajo = [this](QKeySequence teclas, auto accion) {
+        connect(new QShortcut(teclas, this), &QShortcut::activated, this, accion);
+    };
+    atajo(QKeySequence(Qt::Key_Escape), [this] { close(); });
+    atajo(QKeySequence(Qt::CTRL | Qt::Key_Down), [this] { IrASeccion(+1); });
+    atajo(QKeySequence(Qt::CTRL | Qt::Key_Up), [this] { IrASeccion(-1); });
 }
 
 QString VentanaAyuda::Buscar() {
@@ -27,4 +59,29 @@ QString VentanaAyuda::Buscar() {
             return QFileInfo(candidata).canonicalFilePath();
     }
     return {};
+}
+
+// A followed link moves the caret too, so that what is read next is where
+// the link led, not where it was.
+void VentanaAyuda::IrAlAncla(const QUrl& destino) {
+    const int posicion = PosicionDelAncla(*Documento->document(), destino.fragment());
+    if (posicion >= 0)
+        LlevarCursorA(posicion);
+}
+
+// The caret to the start of the next (or the previous) heading.
+void VentanaAyuda::IrASeccion(int sentido) {
+    QTextBlock bloque = Documento->textCursor().block();
+    do
+        bloque = sentido > 0 ? bloque.next() : bloque.previous();
+    while (bloque.isValid() && bloque.blockFormat().headingLevel() == 0);
+    if (bloque.isValid())
+        LlevarCursorA(bloque.position());
+}
+
+void VentanaAyuda::LlevarCursorA(int posicion) {
+    QTextCursor cursor(Documento->document());
+    cursor.setPosition(posicion);
+    Documento->setTextCursor(cursor);
+    Documento->ensureCursorVisible();
 }

@@ -5,10 +5,12 @@
 #include <QWidget>
 
 class QTextBrowser;
+class QUrl;
 
 // A window holding the document rather than the document as the window: a
 // screen reader then announces a window by its title and reads the document
-// that has the focus inside it.
+// that has the focus inside it. The arrow keys move a caret through the text,
+// Ctrl+Down and Ctrl+Up go from heading to heading, and Escape closes.
 class VentanaAyuda : public QWidget {
     Q_OBJECT
 
@@ -19,5 +21,9 @@ public:
     static QString Buscar();
 
 private:
+    void IrAlAncla(const QUrl& destino);
+    void IrASeccion(int sentido);
+    void LlevarCursorA(int posicion);
+
     QTextBrowser* Documento = nullptr;
 };

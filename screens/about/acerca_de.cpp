@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 
@@ -49,6 +50,10 @@ AcercaDe::AcercaDe(Aplicacion& app) : Pantalla(app, IdPantalla::AcercaDe, kAncho
     Command1->setFocus();
     connect(Command1, &QPushButton::clicked, this,
             [this] { Manejar([this] { Command1_Click(); }); });
+    // Escape leaves a box as it leaves any dialog; the button itself stays
+    // neither the default nor the cancel button.
+    auto* salir = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(salir, &QShortcut::activated, this, [this] { Manejar([this] { Command1_Click(); }); });
 }
 
 // Once a solve has closed the data-entry screen there is no voice to speak

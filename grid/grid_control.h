@@ -55,6 +55,10 @@ public:
     // 0..8 follow the left/centre/right × top/centre/bottom grid).
     virtual void SetCellAlignment(int alignment) = 0;
 
+    // What a screen reader adds to the current cell, and to its editor, until
+    // the cell is written again: why its content was refused. Empty: nothing.
+    virtual void SetCellNote(const QString& note) = 0;
+
     // Puts the current cell back into editing, with its text.
     virtual void ReopenEdit() = 0;
 

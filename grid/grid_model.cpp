@@ -40,6 +40,14 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         if (const auto& alignment = styleOf(index.row(), index.column()).alignment)
             return int(*alignment);
         return {};
+    case Qt::AccessibleTextRole: {
+        const QString& contents = text(index.row(), index.column());
+        QString said = cellName(index.row(), index.column()) + QStringLiteral(": ") +
+                       (contents.isEmpty() ? QStringLiteral("vacía") : contents);
+        if (const QString why = note(index.row(), index.column()); !why.isEmpty())
+            said += QStringLiteral(". ") + why;
+        return said;
+    }
     default:
         return {};
     }
@@ -104,6 +112,7 @@ void GridModel::setRows(int rows) {
         m_texts.resize(cells);
         m_styleOf.resize(cells);
         m_rowHeaders.resize(std::size_t(rows));
+        m_notes.erase(m_notes.lower_bound(cells), m_notes.end());
         m_rows = rows;
         endRemoveRows();
         // Rows that are gone have nothing left to announce.
@@ -120,12 +129,30 @@ void GridModel::setRows(int rows) {
     }
 }
 
+QString GridModel::cellName(int row, int column) const {
+    return m_columnHeaders[std::size_t(column)] + m_rowHeaders[std::size_t(row)];
+}
+
+QString GridModel::note(int row, int column) const {
+    const auto found = m_notes.find(cell(row, column));
+    return found == m_notes.end() ? QString() : found->second;
+}
+
+void GridModel::setNote(int row, int column, const QString& note) {
+    if (note.isEmpty())
+        m_notes.erase(cell(row, column));
+    else
+        m_notes[cell(row, column)] = note;
+}
+
 const QString& GridModel::text(int row, int column) const {
     return m_texts[cell(row, column)];
 }
 
 void GridModel::setText(int row, int column, const QString& text, Notice notice) {
     QString& stored = m_texts[cell(row, column)];
+    if (!m_notes.empty())
+        m_notes.erase(cell(row, column));
     if (stored == text)
         return;
     stored = text;

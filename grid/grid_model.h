@@ -10,6 +10,7 @@
 #include <QString>
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -49,6 +50,14 @@ public:
     void setAlignment(int row, int column, std::optional<Qt::Alignment> alignment,
                       Notice notice = Notice::Now);
 
+    // For screen readers, which hear a cell as its name and text (the
+    // accessible text role): the name is the column's header followed by the
+    // row's ("B2"), or the column's alone; an empty cell is "vacía"; a note,
+    // kept until the cell is written again, says what is wrong with it.
+    QString cellName(int row, int column) const;
+    QString note(int row, int column) const;
+    void setNote(int row, int column, const QString& note);
+
     const QString& headerText(Qt::Orientation orientation, int section) const;
     void setHeaderText(Qt::Orientation orientation, int section, const QString& text,
                        Notice notice = Notice::Now);
@@ -86,6 +95,7 @@ private:
     std::vector<QString> m_rowHeaders;
     std::vector<QString> m_columnHeaders;
     std::vector<Qt::Alignment> m_columnHeaderAlignment;
+    std::map<std::size_t, QString> m_notes; // by cell; few cells have one
 
     // Rows, columns or header sections whose change notices are held.
     struct HeldSpan {

@@ -341,6 +341,11 @@ void QtGrid::SetCellAlignment(int alignment) {
                           GridModel::Notice::Held);
 }
 
+void QtGrid::SetCellNote(const QString& note) {
+    if (!currentIsFixed())
+        m_model->setNote(m_row - 1, m_col - columnOffset(), note);
+}
+
 void QtGrid::ReopenEdit() {
     if (!isEnabled() || currentIsFixed())
         return;

@@ -67,11 +67,14 @@ public:
     // (a disabled grid greys them out like any other).
     void SetCellColors(CellColorPair colors) override;
     void SetCellAlignment(int alignment) override;
+    // Does nothing on a fixed cell.
+    void SetCellNote(const QString& note) override;
     // Does nothing on a fixed cell or a disabled grid.
     void ReopenEdit() override;
 
 protected:
     bool event(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -88,6 +91,7 @@ protected slots:
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
+    void announceCurrentCell();
     class UserAction;
     class ProgramMove;
 

@@ -3,6 +3,7 @@
 #include "grid/grid_model.h"
 #include "grid/qt_grid.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -41,11 +42,39 @@ bool QtGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) 
         m_delegate->setTypedEdit(trigger == AnyKeyPressed);
     if (!QTableView::edit(index, trigger, event))
         return false;
-    if (opening && indexWidget(index)) {
+    if (QWidget* editor = indexWidget(index); opening && editor) {
         m_editing = index;
         m_committed = false;
+        // Heard as the cell it edits; why the cell was refused, if it was, is
+        // its description, for a reader's where-am-I. (Orca 43 cannot speak
+        // a later change of it: Qt's notice carries the object, not the text.)
+        editor->setAccessibleName(m_model->cellName(index.row(), index.column()));
+        editor->setAccessibleDescription(m_model->note(index.row(), index.column()));
     }
     return true;
+}
+
+// Qt tells screen readers of the current cell when it changes, but on
+// entering the grid it only names the table: the reader would then not say
+// where the user is, nor confirm the value an edit just left there. Told
+// after Qt's own notice of the table, so that the cell is what is heard.
+void QtGrid::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    QMetaObject::invokeMethod(this, &QtGrid::announceCurrentCell, Qt::QueuedConnection);
+}
+
+void QtGrid::announceCurrentCell() {
+    const QModelIndex current = currentIndex();
+    if (!QAccessible::isActive() || !hasFocus() || !current.isValid())
+        return;
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(this);
+    QAccessibleTableInterface* cells = table ? table->tableInterface() : nullptr;
+    QAccessibleInterface* cell = cells ? cells->cellAt(current.row(), current.column()) : nullptr;
+    if (!cell)
+        return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(table->indexOfChild(cell));
+    QAccessible::updateAccessibility(&focus);
 }
 
 void QtGrid::commitData(QWidget* editor) {

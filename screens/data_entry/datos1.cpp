@@ -68,6 +68,8 @@ void Datos1::CrearControles() {
 
     Label2 = Colocar(new QLabel(QStringLiteral("Presione F1 para ver la ayuda"), this), "Label2",
                      Twips(240, 600, 4695, 255));
+    // A reader speaks a window's description as it opens, and no label.
+    setAccessibleDescription(Label2->text());
 
     OK1 = Colocar(new BotonGrafico(QStringLiteral("OK"), this), "OK1", Twips(5760, 120, 1455, 615));
     BotonCambio = Colocar(new BotonGrafico(QStringLiteral("&Cambiar Número de Ecuaciones"), this),
@@ -268,12 +270,26 @@ bool Datos1::ComprobarCelda(std::int32_t fila, std::int32_t columna) {
         Tabla->SetCellColors(Tabla->NormalColors());
         Tabla->SetCellAlignment(kAlineacionDerecha);
         return true;
-    } catch (const ErrorNumerado&) {
+    } catch (const ErrorNumerado& error) {
         Tabla->SetCurrentRow(fila);
         Tabla->SetCurrentCol(columna);
         Tabla->SetCellColors(Tabla->MarkColors());
+        Tabla->SetCellNote(MotivoDelRechazo(error));
         return false;
     }
+}
+
+// Heard by screen-reader users, who do not see the cell marked: the program
+// itself says nothing of a refused cell.
+QString Datos1::MotivoDelRechazo(const ErrorNumerado& error) {
+    if (error.numero() == NumeroError::Desbordamiento)
+        return QStringLiteral("Valor no válido: el número es demasiado grande.");
+    const QLocale regional;
+    return QStringLiteral("Valor no válido: no es un número. Los decimales se escriben con %1, "
+                          "por ejemplo %2.")
+        .arg(regional.decimalPoint() == QStringLiteral(",") ? QStringLiteral("coma")
+                                                            : QStringLiteral("punto"),
+             DobleATexto(2.5, regional));
 }
 
 // While a screen reader is on, the program keeps quiet: the reader already

@@ -58,6 +58,7 @@ private:
     bool ComprobarCelda(std::int32_t fila, std::int32_t columna);
     bool PegarCelda(std::int32_t fila, std::int32_t columna, const QString& campo);
     void AvisarOmitidas(qsizetype pegadas, qsizetype filas, qsizetype columnas);
+    static QString MotivoDelRechazo(const ErrorNumerado& error);
     void AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda);
     void AvisarRechazo(Rechazo rechazo);
     void AvisarResolucion(const QString& texto);

@@ -5,6 +5,11 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+#include <unistd.h>
 
 namespace {
 
@@ -14,14 +19,33 @@ const QString kInterfaz = QStringLiteral("org.a11y.Status");
 const QString kPropiedades = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString kPropiedad = QStringLiteral("ScreenReaderEnabled");
 constexpr int kEsperaMs = 2000;
+constexpr int kMirarProcesosMs = 1500;
+
+// A screen reader of this user runs: a process whose name is orca.
+bool HayLectorEnEjecucion(const QString& procesos) {
+    const QDir carpeta(procesos);
+    for (const QFileInfo& proceso : carpeta.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (proceso.ownerId() != getuid())
+            continue;
+        QFile nombre(proceso.filePath() + QStringLiteral("/comm"));
+        if (nombre.open(QIODevice::ReadOnly) && nombre.read(16).trimmed() == "orca")
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
 LectorPantallaDBus::LectorPantallaDBus(QObject* parent)
     : LectorPantallaDBus(QDBusConnection::sessionBus(), parent) {}
 
-LectorPantallaDBus::LectorPantallaDBus(const QDBusConnection& bus, QObject* parent)
-    : LectorPantalla(parent), m_bus(bus) {
+LectorPantallaDBus::LectorPantallaDBus(const QDBusConnection& bus, QObject* parent,
+                                       const QString& procesos)
+    : LectorPantalla(parent), m_bus(bus), m_procesos(procesos) {
+    auto* reloj = new QTimer(this);
+    connect(reloj, &QTimer::timeout, this, &LectorPantallaDBus::MirarProcesos);
+    reloj->start(kMirarProcesosMs);
+    MirarProcesos();
     if (!m_bus.isConnected())
         return;
     // The accessibility service may start after the program, or stop and
@@ -33,7 +57,7 @@ LectorPantallaDBus::LectorPantallaDBus(const QDBusConnection& bus, QObject* pare
     connect(vigia, &QDBusServiceWatcher::serviceRegistered, this, [this] { Leer(); });
     connect(vigia, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
         ++m_lectura;
-        Fijar(false);
+        FijarBus(false);
     });
     m_bus.connect(kServicio, kRuta, kPropiedades, QStringLiteral("PropertiesChanged"), this,
                   SLOT(PropiedadesCambiadas(QString, QVariantMap, QStringList)));
@@ -54,7 +78,7 @@ void LectorPantallaDBus::Leer() {
                 if (lectura != m_lectura)
                     return;
                 const QDBusPendingReply<QDBusVariant> respuesta = *w;
-                Fijar(!respuesta.isError() && respuesta.value().variant().toBool());
+                FijarBus(!respuesta.isError() && respuesta.value().variant().toBool());
             });
 }
 
@@ -64,13 +88,24 @@ void LectorPantallaDBus::PropiedadesCambiadas(const QString& interfaz, const QVa
         return;
     if (const auto valor = cambiadas.constFind(kPropiedad); valor != cambiadas.constEnd()) {
         ++m_lectura;
-        Fijar(valor->toBool());
+        FijarBus(valor->toBool());
     } else if (invalidadas.contains(kPropiedad)) {
         Leer();
     }
 }
 
-void LectorPantallaDBus::Fijar(bool activo) {
+void LectorPantallaDBus::FijarBus(bool activo) {
+    m_activoBus = activo;
+    Fijar();
+}
+
+void LectorPantallaDBus::MirarProcesos() {
+    m_activoProceso = HayLectorEnEjecucion(m_procesos);
+    Fijar();
+}
+
+void LectorPantallaDBus::Fijar() {
+    const bool activo = m_activoBus || m_activoProceso;
     if (activo == m_activo)
         return;
     m_activo = activo;

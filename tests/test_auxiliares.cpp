@@ -13,6 +13,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <tuple>
 
 namespace {
@@ -195,15 +196,18 @@ private slots:
 
     // The program's reader watch, on a bus of the test's own, follows a
     // stand-in accessibility service that starts after it with a reader on,
-    // then goes; the desktop's own service is the end-to-end test's.
-    void reader_follows_the_accessibility_bus() {
+    // then goes; the desktop's own service is the end-to-end test's. Then an
+    // orca process, in a stand-in for /proc, starts and ends.
+    void reader_follows_the_accessibility_bus_and_orca() {
         QProcess daemon;
         daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
         if (!daemon.waitForStarted() || !daemon.waitForReadyRead(5000))
             QSKIP("dbus-daemon is not available");
         const QString direccion = QString::fromUtf8(daemon.readLine()).trimmed();
         QDBusConnection servicio = QDBusConnection::connectToBus(direccion, "servicio");
-        LectorPantallaDBus lectorBus(QDBusConnection::connectToBus(direccion, "lector"));
+        QTemporaryDir procesos;
+        LectorPantallaDBus lectorBus(QDBusConnection::connectToBus(direccion, "lector"), nullptr,
+                                     procesos.path());
         QList<bool> vistos;
         connect(&lectorBus, &LectorPantalla::ActivoCambiado, this, [&](bool v) { vistos << v; });
         EstadoA11y estado;
@@ -225,6 +229,12 @@ private slots:
         QTRY_COMPARE(vistos.size(), 2);
         QTest::qWait(100); // nothing more on its way
         QCOMPARE(vistos, (QList<bool>{true, false}));
+        QDir(procesos.path()).mkpath("4242");
+        QFile orca(procesos.filePath("4242/comm"));
+        QVERIFY(orca.open(QIODevice::WriteOnly) && orca.write("orca\n") && orca.flush());
+        QTRY_COMPARE_WITH_TIMEOUT(vistos.size(), 3, 5000);
+        QVERIFY(QDir(procesos.filePath("4242")).removeRecursively());
+        QTRY_COMPARE_WITH_TIMEOUT(vistos, (QList<bool>{true, false, true, false}), 5000);
         daemon.kill();
         daemon.waitForFinished();
     }

@@ -25,6 +25,10 @@ PRUEBAS=(
   xvfb openbox dbus at-spi2-core python3-pyatspi xdotool x11-utils imagemagick
   # a sound server to play into
   pulseaudio pulseaudio-utils
+  # a screen reader to listen with (scripts/orca-sesion.sh): Orca, its
+  # speech server and voice, the settings it reads, the Spanish locale's source
+  orca speech-dispatcher speech-dispatcher-espeak-ng
+  libglib2.0-bin dconf-gsettings-backend locales
   # the Debian package and its checks
   dpkg-dev file desktop-file-utils appstream lintian
 )

@@ -116,27 +116,10 @@ shift
 mkdir -p "$(dirname "$out")"
 rm -f "$out" "$out.debug"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/veltrana-orca.XXXXXX")
-session=""
-# shellcheck disable=SC2317  # reached through the trap
-cleanup() {
-    [[ -z $session ]] || kill -TERM -- "-$session" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 143' INT TERM
+# shellcheck source=scripts/hogar-propio.sh
+source "$scripts/hogar-propio.sh" veltrana-orca
 
-# A home and XDG directories of our own, set before the session bus starts:
-# the buses it starts (the accessibility bus among them) put their sockets
-# and settings there, out of any other session's way.
-mkdir -p "$work"/{home,config,cache,data,runtime} && chmod 700 "$work/runtime"
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache \
-    XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/runtime
-unset DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS WAYLAND_DISPLAY \
-    QT_QPA_PLATFORM QT_ACCESSIBILITY QT_LINUX_ACCESSIBILITY_ALWAYS_ON \
-    PULSE_SERVER SESSION_MANAGER SPEECHD_ADDRESS
-
-# The caller's locale, for the program and for Orca (which then speaks
+# The chosen locale, for the program and for Orca (which then speaks
 # Spanish), built here if the machine lacks it: glibc has to know it.
 lang=${VELTRANA_LOCALE:-es_ES.UTF-8}
 known=${lang,,} # as locale -a spells it: es_ES.utf8

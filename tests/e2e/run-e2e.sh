@@ -18,23 +18,8 @@ for tool in dbus-run-session xdotool import; do
     command -v "$tool" >/dev/null || { echo "$0: $tool not found: skipped" >&2; exit 77; }
 done
 /usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "$0: no python3-pyatspi: skipped" >&2; exit 77; }
-work=$(mktemp -d "${TMPDIR:-/tmp}/veltrana-e2e.XXXXXX")
-session=""
-# shellcheck disable=SC2317  # reached through the trap
-cleanup() {
-    # The session is a process group of its own: the buses, the X server, the
-    # window manager, the sound server, the driver and the program.
-    [[ -z $session ]] || kill -TERM -- "-$session" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 143' INT TERM
-
-mkdir -p "$work"/{home,config,cache,data,runtime} && chmod 700 "$work/runtime"
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache \
-    XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/runtime
-unset DISPLAY DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS WAYLAND_DISPLAY QT_QPA_PLATFORM \
-    PULSE_SERVER SESSION_MANAGER
+# shellcheck source=scripts/hogar-propio.sh
+source "$scripts/hogar-propio.sh" veltrana-e2e
 
 sound=()
 if [[ ${VELTRANA_E2E_SOUND:-1} != 0 ]] && command -v pulseaudio pactl >/dev/null; then

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -83,5 +84,7 @@ void VentanaAyuda::LlevarCursorA(int posicion) {
     QTextCursor cursor(Documento->document());
     cursor.setPosition(posicion);
     Documento->setTextCursor(cursor);
-    Documento->ensureCursorVisible();
+    // Its line at the top of the view, as a followed link leaves its target.
+    QScrollBar* barra = Documento->verticalScrollBar();
+    barra->setValue(barra->value() + Documento->cursorRect().top());
 }

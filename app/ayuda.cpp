@@ -1,7 +1,10 @@
 #include "app/ayuda.h"
 
+#include "app/aviso_lector.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTextBlock>
@@ -38,6 +41,8 @@ VentanaAyuda::VentanaAyuda(const QString& ruta) {
                        "o arriba: sección siguiente o anterior; Tab: enlaces; Escape: cerrar"));
     Documento->setSource(QUrl::fromLocalFile(ruta));
     connect(Documento, &QTextBrowser::sourceChanged, this, &VentanaAyuda::IrAlAncla);
+    Documento->installEventFilter(this);
+    Aviso = new AvisoLector(this);
     auto* disposicion = new QVBoxLayout(this);
     disposicion->setContentsMargins(0, 0, 0, 0);
     disposicion->addWidget(Documento);
@@ -62,12 +67,34 @@ QString VentanaAyuda::Buscar() {
     return {};
 }
 
+// Tab selects the next link, a move Qt does not tell assistive tools of:
+// without this a reader would say nothing at all.
+bool VentanaAyuda::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == Documento && evento->type() == QEvent::KeyPress) {
+        const int tecla = static_cast<QKeyEvent*>(evento)->key();
+        if (tecla == Qt::Key_Tab || tecla == Qt::Key_Backtab)
+            QMetaObject::invokeMethod(this, &VentanaAyuda::AnunciarEnlace, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(objeto, evento);
+}
+
+void VentanaAyuda::AnunciarEnlace() {
+    const QTextCursor seleccion = Documento->textCursor();
+    QTextCursor fin(Documento->document());
+    fin.setPosition(seleccion.selectionEnd());
+    if (seleccion.hasSelection() && fin.charFormat().isAnchor())
+        Aviso->Decir(QStringLiteral("Enlace: ") + seleccion.selectedText());
+}
+
 // A followed link moves the caret too, so that what is read next is where
-// the link led, not where it was.
+// the link led, not where it was; and the line it led to is said, since a
+// reader keeps quiet about a caret that no key of its own moved.
 void VentanaAyuda::IrAlAncla(const QUrl& destino) {
     const int posicion = PosicionDelAncla(*Documento->document(), destino.fragment());
-    if (posicion >= 0)
-        LlevarCursorA(posicion);
+    if (posicion < 0)
+        return;
+    LlevarCursorA(posicion);
+    Aviso->Decir(Documento->textCursor().block().text());
 }
 
 // The caret to the start of the next (or the previous) heading.

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class AvisoLector;
 class QTextBrowser;
 class QUrl;
 
@@ -20,10 +21,15 @@ public:
     // Where the help document is; empty when it cannot be found.
     static QString Buscar();
 
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
 private:
+    void AnunciarEnlace();
     void IrAlAncla(const QUrl& destino);
     void IrASeccion(int sentido);
     void LlevarCursorA(int posicion);
 
     QTextBrowser* Documento = nullptr;
+    AvisoLector* Aviso = nullptr;
 };

@@ -3,6 +3,7 @@
 
 #include "grid/qt_grid.h"
 
+#include "app/aviso_lector.h"
 #include "app/conversiones/conversiones.h"
 #include "grid/grid_format.h"
 #include "grid/grid_model.h"
@@ -56,6 +57,7 @@ QtGrid::QtGrid(const QString& format, QWidget* parent) : GridControl(parent) {
     m_delegate = new GridDelegate(this, [this](QWidget* editor, GridDelegate::Leave leave,
                                                QKeyEvent* key) { endUserEdit(editor, leave, key); });
     setItemDelegate(m_delegate);
+    m_notice = new AvisoLector(this);
 
     setSelectionMode(NoSelection);
     setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);
@@ -352,5 +354,6 @@ void QtGrid::ReopenEdit() {
     syncViewToCurrent();
     const QModelIndex index = currentIndex();
     scrollTo(index);
-    edit(index, AllEditTriggers, nullptr);
+    if (edit(index, AllEditTriggers, nullptr))
+        QMetaObject::invokeMethod(this, &QtGrid::announceEditedNote, Qt::QueuedConnection);
 }

@@ -27,6 +27,7 @@
 #include <utility>
 
 class GridModel;
+class AvisoLector;
 
 class QtGrid final : public GridControl {
     Q_OBJECT
@@ -92,6 +93,7 @@ protected slots:
 
 private:
     void announceCurrentCell();
+    void announceEditedNote();
     class UserAction;
     class ProgramMove;
 
@@ -115,6 +117,7 @@ private:
 
     GridModel* m_model = nullptr;
     GridDelegate* m_delegate = nullptr;
+    AvisoLector* m_notice = nullptr;
     QWidget* m_corner = nullptr;
     bool m_fixedColumn = false;
     QString m_cornerText;

@@ -1,5 +1,6 @@
 // QtGrid: the user's editing, keys and clicks, and when CellEdited is raised.
 
+#include "app/aviso_lector.h"
 #include "grid/grid_model.h"
 #include "grid/qt_grid.h"
 
@@ -46,8 +47,8 @@ bool QtGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) 
         m_editing = index;
         m_committed = false;
         // Heard as the cell it edits; why the cell was refused, if it was, is
-        // its description, for a reader's where-am-I. (Orca 43 cannot speak
-        // a later change of it: Qt's notice carries the object, not the text.)
+        // its description, for a reader's where-am-I, besides being told as
+        // the editor reopens (announceEditedNote).
         editor->setAccessibleName(m_model->cellName(index.row(), index.column()));
         editor->setAccessibleDescription(m_model->note(index.row(), index.column()));
     }
@@ -75,6 +76,14 @@ void QtGrid::announceCurrentCell() {
     QAccessibleEvent focus(this, QAccessible::Focus);
     focus.setChild(table->indexOfChild(cell));
     QAccessible::updateAccessibility(&focus);
+}
+
+// A reader presents the reopened editor as the focus and its text, and would
+// leave the user to guess why the edit came back; the cell's note says why.
+// Told once the reader has had the focus, so that it comes after.
+void QtGrid::announceEditedNote() {
+    if (m_editing.isValid() && !m_model->note(m_editing.row(), m_editing.column()).isEmpty())
+        m_notice->Decir(m_model->data(m_editing, Qt::AccessibleTextRole).toString());
 }
 
 void QtGrid::commitData(QWidget* editor) {

@@ -3,9 +3,10 @@
 #
 # A blind user's whole session, keyboard only, under the real Orca: a refused
 # count, cells confirmed and one refused with its reason, the solve, the
-# results with their accuracy, the about box, the help read by lines and by
-# sections, and out. Passes when Orca said each expected line, in this order
-# (other speech may come between them). Skipped (77) without Orca.
+# results with their accuracy, the about box, the help read by lines, by
+# sections and by links, and out. Passes when Orca said each expected line,
+# in this order (other speech may come between them). Skipped (77) without
+# Orca.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 oido=$(mktemp "${TMPDIR:-/tmp}/veltrana-orca.XXXXXX")
@@ -17,7 +18,7 @@ VELTRANA_BIN=$1 VELTRANA_LOCALE=es_ES.UTF-8 "$here/../../scripts/orca-sesion.sh"
     "key Right" "type 1" "key Return" "key Down" "type 1" "key Return" \
     "key Down" "type 1" "key Return" "key Down" "type 1" "key Return" \
     "key alt+r" "key Down" "key alt+i" "key alt+c" "key Escape" \
-    "key F1" "key Down" "key ctrl+Down" "key Escape" "key alt+s" || exit $?
+    "key F1" "key Down" "key ctrl+Down" "key Tab" "key Return" "key Escape" "key alt+s" || exit $?
 
 # Each expected line: what Orca says, a pattern where it ends in *.
 esperado=(
@@ -25,7 +26,7 @@ esperado=(
     "Introduzca el número de ecuaciones."
     "Introduzca un número mayor que tres."
     "A1: vacía."
-    "A1: x. Valor no válido: no es un número. Los decimales se escriben con coma, por ejemplo 2,5."
+    "notificación A1: x. Valor no válido: no es un número. Los decimales se escriben con coma, por ejemplo 2,5."
     "A1: 0."
     "B1: 1."
     "B2: 1."
@@ -40,6 +41,8 @@ esperado=(
     "Documento de ayuda.*"
     "Veltrana resuelve sistemas*"
     "Contenido"
+    "notificación Enlace: Qué resuelve Veltrana."
+    "notificación 1. Qué resuelve Veltrana"
     "Presione F1 para ver la ayuda."
 )
 i=0

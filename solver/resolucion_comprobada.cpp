@@ -203,3 +203,20 @@ InformeResolucion ResolverComprobado(std::int32_t n, const Vector& A, const Vect
     Solucion.assign(static_cast<std::size_t>(n), 0.0);
     return informe;
 }
+
+const char* TextoDelRechazo(Rechazo rechazo) {
+    switch (rechazo) {
+    case Rechazo::Singular:
+        return "El sistema es singular: no tiene una única solución (tiene infinitas o "
+               "ninguna), porque alguna ecuación depende de las demás, o no tiene coeficientes.";
+    case Rechazo::CasiSingular:
+        return "El sistema es casi singular: sus ecuaciones casi dependen unas de otras, tanto "
+               "que ninguna solución calculada sería confiable.";
+    case Rechazo::Desbordamiento:
+        return "Error de Desbordamiento: con estos coeficientes, los cálculos superan el mayor "
+               "número que Veltrana puede representar.";
+    case Rechazo::Ninguno:
+        break;
+    }
+    return "";
+}

@@ -22,6 +22,9 @@ enum class Rechazo {
     Desbordamiento, // the computation leaves the range of the doubles
 };
 
+// Why a system was refused, for the user (UTF-8); empty for Ninguno.
+const char* TextoDelRechazo(Rechazo rechazo);
+
 struct InformeResolucion {
     Rechazo rechazo = Rechazo::Ninguno;
     Metodo metodo = Metodo::SinPivoteo;

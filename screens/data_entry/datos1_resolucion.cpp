@@ -102,29 +102,8 @@ void Datos1::AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda) {
 
 // Said in terms of the equations the user typed, which all stay as they are.
 void Datos1::AvisarRechazo(Rechazo rechazo) {
-    const QString conservados = QStringLiteral(" Revise los datos: se conservan tal como están.");
-    switch (rechazo) {
-    case Rechazo::Singular:
-        AvisarResolucion(QStringLiteral("El sistema es singular: no tiene una única solución "
-                                        "(tiene infinitas o ninguna), porque alguna ecuación "
-                                        "depende de las demás, o no tiene coeficientes.") +
-                         conservados);
-        break;
-    case Rechazo::CasiSingular:
-        AvisarResolucion(QStringLiteral("El sistema es casi singular: sus ecuaciones casi dependen "
-                                        "unas de otras, tanto que ninguna solución calculada "
-                                        "sería confiable.") +
-                         conservados);
-        break;
-    case Rechazo::Desbordamiento:
-        AvisarResolucion(QStringLiteral("Error de Desbordamiento: con estos coeficientes, los "
-                                        "cálculos superan el mayor número que Veltrana puede "
-                                        "representar.") +
-                         conservados);
-        break;
-    case Rechazo::Ninguno:
-        break;
-    }
+    AvisarResolucion(QString::fromUtf8(TextoDelRechazo(rechazo)) +
+                     QStringLiteral(" Revise los datos: se conservan tal como están."));
 }
 
 void Datos1::AvisarResolucion(const QString& texto) {

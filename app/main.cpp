@@ -2,6 +2,8 @@
 
 #include "app/aplicacion.h"
 #include "app/lector_pantalla.h"
+#include "app/linea_de_ordenes.h"
+#include "app/modulo_principal.h"
 #include "screens/about/acerca_de.h"
 #include "screens/data_entry/datos1.h"
 #include "screens/results/respuesta.h"
@@ -50,6 +52,11 @@ void RegistrarPantallas(Aplicacion& app, MotorVoz& voz, LectorPantalla& lector) 
 } // namespace
 
 int main(int argc, char** argv) {
+    // A solve from a script, --help or --version: no window, no voice.
+    const OrdenDelUsuario orden = AtenderLineaDeOrdenes(argc, argv);
+    if (orden.codigoDeSalida)
+        return *orden.codigoDeSalida;
+
     AplicacionQt qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Veltrana"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrana/veltrana-32.png")));
@@ -70,6 +77,7 @@ int main(int argc, char** argv) {
     QObject::connect(&aplicacion, &Aplicacion::terminada, &qt, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     RegistrarPantallas(aplicacion, voz, lector);
+    aplicacion.Modulo().ArchivoPorAbrir = orden.archivoInicial;
     aplicacion.Mostrar(IdPantalla::Portada);
     const int codigo = QApplication::exec();
     qt.SetAplicacion(nullptr);

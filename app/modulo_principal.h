@@ -14,4 +14,7 @@ struct ModuloPrincipal {
     QStringList TextosSolucion;
     // How Solucion was found, and how far it can be trusted.
     InformeResolucion Informe;
+    // The system named on the command line, for the data-entry screen to
+    // open the first time it shows.
+    QString ArchivoPorAbrir;
 };

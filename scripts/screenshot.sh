@@ -13,7 +13,7 @@ bin=${VELTRANA_BIN:-$root/build/default/bin/veltrana}
 exec "$root/scripts/with-xvfb.sh" --openbox bash -c '
     bin=$1 out=$2 wait_s=$3
     shift 3
-    dbus-run-session -- "$bin" >/dev/null 2>&1 &
+    dbus-run-session -- "$bin" ${VELTRANA_ARGS:-} >/dev/null 2>&1 &
     app=$!
     trap "kill $app 2>/dev/null" EXIT
     sleep "$wait_s"

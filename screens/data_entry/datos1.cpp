@@ -3,6 +3,7 @@
 #include "app/accesibilidad.h"
 #include "app/aplicacion.h"
 #include "app/booleano.h"
+#include "app/modulo_principal.h"
 #include "app/boton_grafico.h"
 #include "app/conversiones/conversiones.h"
 #include "app/lector_pantalla.h"
@@ -32,6 +33,8 @@ constexpr int kCodigoEnter = 13;
 
 const QString kTituloValidacion = QStringLiteral("Error en Validación de Datos");
 const QString kMayorQueTres = QStringLiteral("Introduzca un número mayor que tres");
+const QString kTeclasDeArchivo =
+    QStringLiteral("Control+O abre un sistema guardado en un archivo; Control+S lo guarda");
 
 template <typename Control> Control* Colocar(Control* control, const char* nombre, QRect sitio) {
     control->setObjectName(QString::fromLatin1(nombre));
@@ -48,6 +51,7 @@ Datos1::Datos1(Aplicacion& app, MotorVoz& voz, LectorPantalla* lector)
     // "A&cerca de" and "&Cambiar Número de Ecuaciones" share Alt+C.
     UnificarTeclasDeAcceso(*this);
     ConectarManejadores();
+    PrepararArchivos();
 }
 
 // Closing the window takes the focus from a cell still being edited, which
@@ -68,8 +72,10 @@ void Datos1::CrearControles() {
 
     Label2 = Colocar(new QLabel(QStringLiteral("Presione F1 para ver la ayuda"), this), "Label2",
                      Twips(240, 600, 4695, 255));
-    // A reader speaks a window's description as it opens, and no label.
-    setAccessibleDescription(Label2->text());
+    // A reader speaks a window's description as it opens, and no label; the
+    // keys for files have no button to show them, so both say them.
+    setAccessibleDescription(Label2->text() + QStringLiteral(". ") + kTeclasDeArchivo);
+    setToolTip(kTeclasDeArchivo);
 
     OK1 = Colocar(new BotonGrafico(QStringLiteral("OK"), this), "OK1", Twips(5760, 120, 1455, 615));
     BotonCambio = Colocar(new BotonGrafico(QStringLiteral("&Cambiar Número de Ecuaciones"), this),
@@ -158,6 +164,10 @@ void Datos1::Form_Activate() {
     EstadoCuenta();
     m_focoPedido = true;
     NumeroEcuaciones->setFocus(Qt::OtherFocusReason);
+    if (QString& ruta = App().Modulo().ArchivoPorAbrir; !ruta.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, ruta = std::exchange(ruta, QString())] { Manejar([&] { AbrirSistema(ruta); }); },
+            Qt::QueuedConnection);
 }
 
 void Datos1::EstadoCuenta() {
@@ -172,6 +182,10 @@ void Datos1::EnfocarNumeroEcuaciones() {
     if (focusWidget() != NumeroEcuaciones)
         m_focoPedido = true;
     NumeroEcuaciones->setFocus(Qt::OtherFocusReason);
+    if (QString& ruta = App().Modulo().ArchivoPorAbrir; !ruta.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, ruta = std::exchange(ruta, QString())] { Manejar([&] { AbrirSistema(ruta); }); },
+            Qt::QueuedConnection);
 }
 
 void Datos1::NumeroEcuaciones_GotFocus() {

@@ -17,6 +17,7 @@ class LectorPantalla;
 class MotorVoz;
 class QLabel;
 class QLineEdit;
+struct SistemaLeido;
 
 class Datos1 : public Pantalla, public Datos1Publico {
     Q_OBJECT
@@ -30,9 +31,15 @@ public:
     std::int32_t n() const override { return m_n; }
 
     void Form_Activate() override;
+    // Open and save a system kept in a file, as Ctrl+O and Ctrl+S do once
+    // the file is chosen.
+    void AbrirSistema(const QString& ruta);
+    bool GuardarSistema(const QString& ruta);
 
 protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
+    void dragEnterEvent(QDragEnterEvent* evento) override;
+    void dropEvent(QDropEvent* evento) override;
 
 private:
     void CrearControles();
@@ -48,6 +55,8 @@ private:
     void Resolver_Click();
     void Tabla_CellEdited(int row, int col);
     void Tabla_Paste(const QString& texto);
+    void Abrir_Click();
+    void Guardar_Click();
 
     void ConfirmarCuenta();
     struct Coeficientes {
@@ -58,6 +67,10 @@ private:
     bool ComprobarCelda(std::int32_t fila, std::int32_t columna);
     bool PegarCelda(std::int32_t fila, std::int32_t columna, const QString& campo);
     void AvisarOmitidas(qsizetype pegadas, qsizetype filas, qsizetype columnas);
+    void PrepararArchivos();
+    bool LeerTablaParaGuardar(SistemaLeido& sistema);
+    bool Escribir(const QString& ruta, const SistemaLeido& sistema);
+    void AvisarArchivo(const QString& texto);
     static QString MotivoDelRechazo(const ErrorNumerado& error);
     void AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda);
     void AvisarRechazo(Rechazo rechazo);

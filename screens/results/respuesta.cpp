@@ -1,8 +1,10 @@
 #include "screens/results/respuesta.h"
 
 #include "app/aplicacion.h"
+#include "app/archivos/sistema_csv.h"
 #include "app/boton_grafico.h"
 #include "app/booleano.h"
+#include "app/dialogos_archivo.h"
 #include "grid/portapapeles.h"
 #include "grid/qt_grid.h"
 #include "solver/error_numerado.h"
@@ -11,6 +13,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QShortcut>
 
 namespace {
 
@@ -21,6 +24,7 @@ constexpr int kAnchoValorTwips = 2000;
 constexpr int kDerecha = 7; // right-aligned, vertically centred
 
 const QString kTitulo = QStringLiteral("Resolución del sistema tridiagonal");
+const QString kTeclaGuardar = QStringLiteral("Control+S guarda la solución en un archivo.");
 
 // Why the elimination without pivoting, the method of the Parts, was not
 // enough; nothing when it was.
@@ -65,6 +69,7 @@ Respuesta::Respuesta(Aplicacion& app) : Pantalla(app, IdPantalla::Respuesta, kAn
     // Nothing reads the table back: typing into it would only mislead.
     Incognitas->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Incognitas->setAccessibleName(QStringLiteral("Incógnitas y sus valores"));
+    Incognitas->setToolTip(kTeclaGuardar);
 
     Exactitud = new QLabel(this);
     Exactitud->setObjectName(QStringLiteral("Exactitud"));
@@ -87,6 +92,8 @@ Respuesta::Respuesta(Aplicacion& app) : Pantalla(app, IdPantalla::Respuesta, kAn
     connect(Command1, &QPushButton::clicked, this, [this] { Manejar([this] { Command1_Click(); }); });
     connect(Command2, &QPushButton::clicked, this, [this] { Manejar([this] { Command2_Click(); }); });
     connect(Incognitas, &GridControl::CopyRequested, this, [this] { Manejar([this] { Incognitas_Copy(); }); });
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
+            [this] { Manejar([this] { Guardar_Click(); }); });
 }
 
 void Respuesta::Form_Activate() {
@@ -97,7 +104,7 @@ void Respuesta::Form_Activate() {
     if (Datos1Publico* datos = App().Datos1()) {
         Exactitud->setText(TextoExactitud(App().Modulo().Informe));
         const QString dicho = kTitulo + QStringLiteral(". ") + Exactitud->text();
-        setAccessibleDescription(dicho);
+        setAccessibleDescription(dicho + u' ' + kTeclaGuardar);
         datos->Hablar(dicho);
         Incognitas->SetColumnWidth(1, kAnchoValorTwips);
         Incognitas->SetRowCount(datos->n() + 1); // n is at most 32 767: no overflow
@@ -142,6 +149,15 @@ void Respuesta::Incognitas_Copy() {
     Incognitas->SetCurrentRow(filaActual);
     Incognitas->SetCurrentCol(columnaActual);
     QGuiApplication::clipboard()->setText(EscribirTabulado(filas));
+}
+
+// Every unknown in full, as x,valor lines a spreadsheet or a script reads,
+// and how far they can be trusted.
+void Respuesta::Guardar_Click() {
+    const QString ruta = PedirArchivoParaGuardar(this, QStringLiteral("Guardar solución"),
+                                                 QStringLiteral("solucion.csv"));
+    if (!ruta.isEmpty())
+        GuardarYAvisar(this, ruta, EscribirSolucion(App().Modulo().Solucion, Exactitud->text()));
 }
 
 void Respuesta::Command1_Click() { App().Terminar(); }

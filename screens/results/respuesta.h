@@ -24,6 +24,7 @@ private:
     void Command2_Click();
     void LlenarIncognitas(std::int32_t n);
     void Incognitas_Copy();
+    void Guardar_Click();
 
     GridControl* Incognitas = nullptr;
     QLabel* Exactitud = nullptr; // how far the unknowns can be trusted

@@ -22,7 +22,7 @@ VELTRANA_BIN=$1 VELTRANA_LOCALE=es_ES.UTF-8 "$here/../../scripts/orca-sesion.sh"
 
 # Each expected line: what Orca says, a pattern where it ends in *.
 esperado=(
-    "Presione F1 para ver la ayuda."
+    "Presione F1 para ver la ayuda.*"
     "Introduzca el número de ecuaciones."
     "Introduzca un número mayor que tres."
     "A1: vacía."
@@ -35,15 +35,15 @@ esperado=(
     "Incógnita: x1."
     "Valor: 0."
     "Incógnita: x2."
-    "Presione F1 para ver la ayuda."
+    "Presione F1 para ver la ayuda.*"
     "Veltrana. Autor: Tarquino."
-    "Presione F1 para ver la ayuda."
+    "Presione F1 para ver la ayuda.*"
     "Documento de ayuda.*"
     "Veltrana resuelve sistemas*"
     "Contenido"
     "notificación Enlace: Qué resuelve Veltrana."
     "notificación 1. Qué resuelve Veltrana"
-    "Presione F1 para ver la ayuda."
+    "Presione F1 para ver la ayuda.*"
 )
 i=0
 while IFS= read -r dicho && ((i < ${#esperado[@]})); do

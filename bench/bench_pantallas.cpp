@@ -15,6 +15,8 @@
 //   paste, copy  where the program handles the clipboard: a whole system
 //            pasted into the grid (every field written and checked), the
 //            results table copied;
+//   open     a system file opened (as Ctrl+O does once the dialog closes):
+//            read, the count confirmed, every cell written, shown;
 //   grid     the coefficient grid at its largest (32 767 rows, every cell
 //            filled): scroll bar steps to the end, Page Down presses, an edit
 //            on the last row, a full repaint (grab()).
@@ -34,12 +36,14 @@
 // QT_QPA_PLATFORM defaults to offscreen; set it (xcb under Xvfb) to measure
 // on a real window system.
 
+#include "app/archivos/sistema_csv.h"
 #include "bench/banco_medidas.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFont>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
 
@@ -195,6 +199,28 @@ void MedirPortapapeles(std::int32_t n, const Sistema& s, int repeticiones) {
         Anotar("copy the results (Ctrl+C)", n, copiar, solo);
 }
 
+void MedirApertura(std::int32_t n, const Sistema& s, int repeticiones) {
+    QTemporaryDir carpeta;
+    const QString ruta = carpeta.filePath(QStringLiteral("sistema.csv"));
+    SistemaLeido sistema;
+    sistema.columnas = {s.A, s.B, s.C, s.D};
+    Exigir(GuardarArchivo(ruta, EscribirSistema(sistema)).isEmpty(), "no se pudo escribir");
+    std::vector<double> abrir, solo;
+    for (int r = 0; r < repeticiones; ++r) {
+        Escenario e;
+        Vaciar();
+        VigilanteMensajes mensajes;
+        const double ms = Ms([&] {
+            static_cast<Datos1*>(e.Datos())->AbrirSistema(ruta);
+            Vaciar();
+        });
+        Exigir(mensajes.vistos.isEmpty() && e.Tabla()->RowCount() == n + 1, "no se abrió");
+        abrir.push_back(ms);
+        solo.push_back(MsResolverSolo(s, n));
+    }
+    Anotar("open a system file (Ctrl+O), shown", n, abrir, solo);
+}
+
 // --- output ------------------------------------------------------------------
 
 std::string Texto(double v, int decimales) {
@@ -282,6 +308,7 @@ int main(int argc, char** argv) {
             MedirResolucion(n, ConPivoteNulo(s), s, repeticiones, pinturas,
                             "solve needing pivoting, results shown");
         MedirPortapapeles(n, s, repeticiones);
+        MedirApertura(n, s, repeticiones);
         if (n == kMayor)
             MedirTablaMayor(s, repeticiones, pinturas);
         std::fflush(stdout);

@@ -9,7 +9,7 @@
 # repeated; the table gives medians. Startup and memory are measured on a real
 # X server: the whole run goes on one of its own (scripts/with-xvfb.sh).
 #
-# SKIP="resolver conversiones grid pantallas" leaves out the named parts (for a quick look
+# SKIP="resolver conversiones grid pantallas linea" leaves out the named parts (for a quick look
 # at the others).
 #
 # The machine may be shared: the screen steps are timed side by side with the
@@ -148,6 +148,51 @@ if command -v xdotool >/dev/null; then
         verdict=$(awk -v e="$estimate" 'BEGIN { print (e < 80 ? "ok" : "MISSED") }')
         rows+=("FILA|peak RSS, real program (estimated)|32766|$estimate MB|-|-|< 80 MB|$verdict|harness peak + (real - harness) at the count")
     fi
+fi
+
+# --- the command line against numpy/scipy -------------------------------------
+# Whole processes, alternately, on the same files: veltrana --resolver, and
+# the script an engineer would write (bench/ancla_numpy.py, Debian's numpy and
+# scipy). The files are full-precision random diagonally dominant systems.
+if [[ $skip != *" linea "* ]] && /usr/bin/python3 -c 'import numpy, scipy' 2>/dev/null; then
+    echo "== command line against numpy/scipy"
+    /usr/bin/python3 - "$out" <<'PY'
+import sys
+import numpy as np
+rng = np.random.default_rng(1)
+for n in (32766, 1000000):
+    a, c = rng.uniform(-1, 1, n), rng.uniform(-1, 1, n)
+    a[0] = c[-1] = 0
+    m = np.column_stack([a, 2.5 + rng.random(n), c, rng.uniform(-10, 10, n)])
+    np.savetxt(f"{sys.argv[1]}/sistema_{n}.csv", m, fmt="%.17g", delimiter=",", header="A,B,C,D", comments="")
+PY
+    ms() { local LC_ALL=C; local t0=$EPOCHREALTIME; "$@" >/dev/null 2>&1; awk -v a="$t0" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f\n", (b - a) * 1000 }'; }
+    for n in 32766 1000000; do
+        f=$out/sistema_$n.csv
+        runs=$((n < 100000 ? 11 : 5))
+        for _ in $(seq "$runs"); do
+            ms "$bin/veltrana" --resolver "$f" >>"$out/linea_v_$n.txt"
+            ms /usr/bin/python3 "$root/bench/ancla_numpy.py" "$f" >>"$out/linea_p_$n.txt"
+        done
+        v=$(median <"$out/linea_v_$n.txt")
+        p=$(median <"$out/linea_p_$n.txt")
+        ratio=$(awk -v v="$v" -v p="$p" 'BEGIN { printf "%.1f", p / v }')
+        if ((n < 100000)); then
+            verdict=$(awk -v v="$v" 'BEGIN { print (v < 50 ? "ok" : "MISSED") }')
+            target="< 50 ms"
+        else
+            verdict=$(awk -v r="$ratio" 'BEGIN { print (r >= 10 ? "ok" : "MISSED") }')
+            target=">= 10x numpy"
+        fi
+        echo "   n = $n: veltrana $v ms, numpy/scipy $p ms (${ratio}x)"
+        rows+=("FILA|command line: veltrana --resolver|$n|$v|-|-|$target|$verdict|numpy/scipy $p ms: ${ratio}x faster")
+    done
+    peak=$( { /usr/bin/time -f %M "$bin/veltrana" --resolver "$out/sistema_1000000.csv" >/dev/null; } 2>&1 | tail -n1)
+    peak_mb=$(awk -v k="$peak" 'BEGIN { printf "%.0f", k / 1024 }')
+    verdict=$(awk -v m="$peak_mb" 'BEGIN { print (m < 150 ? "ok" : "MISSED") }')
+    rows+=("FILA|command line: peak RSS|1000000|$peak_mb MB|-|-|< 150 MB|$verdict|whole process")
+else
+    rows+=("FILA|command line: veltrana --resolver|-|-|-|-|-|not run|needs python3-numpy and python3-scipy")
 fi
 
 # --- the table ---------------------------------------------------------------

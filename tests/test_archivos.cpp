@@ -5,6 +5,7 @@
 #include "app/archivos/sistema_csv.h"
 #include "tests/banco_pantallas.h"
 
+#include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <bit>
@@ -83,6 +84,29 @@ private slots:
         QCOMPARE(Caja()->text(), "5");
         QCOMPARE(Estado(), "coefficients");
         QCOMPARE(Vistas(), antes);
+    }
+
+    // The unknowns as x,valor records, the accuracy line quoted as RFC 4180 wants.
+    void solution_file() {
+        QCOMPARE(EscribirSolucion({0.1, -2e-300}, "Exactitud: 15 \"cifras\""),
+                 "x,valor\nx1,0.1\nx2,-2e-300\nexactitud,\"Exactitud: 15 \"\"cifras\"\"\"\n");
+    }
+
+    // A system file dropped on the window opens as with Ctrl+O; another
+    // kind of file is not taken.
+    void dropped_file() {
+        const QString ruta = Archivo(Repetida("1,2,3,4\n", 5), "soltado.csv");
+        for (const QString& nombre : {Archivo("x", "foto.png"), ruta}) {
+            QMimeData datos;
+            datos.setUrls({QUrl::fromLocalFile(nombre)});
+            QDragEnterEvent entra(QPoint(5, 5), Qt::CopyAction, &datos, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(Datos(), &entra);
+            QCOMPARE(entra.isAccepted(), nombre == ruta);
+            QDropEvent suelta(QPointF(5, 5), Qt::CopyAction, &datos, Qt::LeftButton, {});
+            QCoreApplication::sendEvent(Datos(), &suelta);
+        }
+        QTRY_COMPARE(Caja()->text(), "5");
+        QCOMPARE(Estado(), "coefficients");
     }
 
     // Spreadsheet exports: ';' or tab with the user's decimal separator, a

@@ -37,7 +37,8 @@ QString Pedir(QWidget* padre, const QString& titulo, QFileDialog::AcceptMode mod
     dialogo.setLabelText(QFileDialog::LookIn, QStringLiteral("Buscar en:"));
     dialogo.setLabelText(QFileDialog::FileName, QStringLiteral("&Nombre:"));
     dialogo.setLabelText(QFileDialog::FileType, QStringLiteral("Tipo:"));
-    dialogo.setLabelText(QFileDialog::Accept, abrir ? QStringLiteral("&Abrir") : QStringLiteral("&Guardar"));
+    dialogo.setLabelText(QFileDialog::Accept,
+                         abrir ? QStringLiteral("&Abrir") : QStringLiteral("&Guardar"));
     dialogo.setLabelText(QFileDialog::Reject, QStringLiteral("Cancelar"));
     if (!abrir) {
         dialogo.setDefaultSuffix(QStringLiteral("csv"));
@@ -54,12 +55,13 @@ QString Pedir(QWidget* padre, const QString& titulo, QFileDialog::AcceptMode mod
 }
 
 bool Reemplazar(QWidget* padre, const QString& ruta) {
-    QMessageBox pregunta(QMessageBox::Question, QStringLiteral("Guardar"),
-                         QStringLiteral("«%1» ya existe. ¿Desea reemplazarlo?")
-                             .arg(QFileInfo(ruta).fileName()),
-                         QMessageBox::NoButton, padre);
+    QMessageBox pregunta(
+        QMessageBox::Question, QStringLiteral("Guardar"),
+        QStringLiteral("«%1» ya existe. ¿Desea reemplazarlo?").arg(QFileInfo(ruta).fileName()),
+        QMessageBox::NoButton, padre);
     QPushButton* si = pregunta.addButton(QStringLiteral("&Reemplazar"), QMessageBox::AcceptRole);
-    pregunta.setDefaultButton(pregunta.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole));
+    pregunta.setDefaultButton(
+        pregunta.addButton(QStringLiteral("Cancelar"), QMessageBox::RejectRole));
     pregunta.exec();
     return pregunta.clickedButton() == si;
 }

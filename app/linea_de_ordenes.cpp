@@ -5,7 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <cmath>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -28,7 +28,8 @@ bool Escribir(const std::string& texto, const QString& salida) {
                   .arg(QString::fromLocal8Bit(std::strerror(errno))));
         return false;
     }
-    const QString motivo = GuardarArchivo(salida, QByteArray::fromRawData(texto.data(), qsizetype(texto.size())));
+    const QString motivo =
+        GuardarArchivo(salida, QByteArray::fromRawData(texto.data(), qsizetype(texto.size())));
     if (!motivo.isEmpty())
         Error(QStringLiteral("No se pudo guardar la solución en «%1»: %2.").arg(salida, motivo));
     return motivo.isEmpty();
@@ -115,17 +116,19 @@ OrdenDelUsuario AtenderLineaDeOrdenes(int argc, char** argv) {
     }
     if (opciones.isSet(ayuda)) {
         // Qt's headings, in the language of the rest.
-        const QString texto = opciones.helpText()
-                                  .replace(QStringLiteral("Usage:"), QStringLiteral("Uso:"))
-                                  .replace(QStringLiteral("Options:"), QStringLiteral("Opciones:"))
-                                  .replace(QStringLiteral("Arguments:"), QStringLiteral("Argumentos:"));
+        const QString texto =
+            opciones.helpText()
+                .replace(QStringLiteral("Usage:"), QStringLiteral("Uso:"))
+                .replace(QStringLiteral("Options:"), QStringLiteral("Opciones:"))
+                .replace(QStringLiteral("Arguments:"), QStringLiteral("Argumentos:"));
         std::fputs(texto.toLocal8Bit().constData(), stdout);
         return {kResuelto, {}};
     }
     if (opciones.isSet(version))
         opciones.showVersion();
     if (!opciones.isSet(resolver)) {
-        Error(QStringLiteral("--salida va con --resolver: veltrana --resolver ARCHIVO --salida ARCHIVO"));
+        Error(QStringLiteral(
+            "--salida va con --resolver: veltrana --resolver ARCHIVO --salida ARCHIVO"));
         return {kIlegible, {}};
     }
     return {Resolver(opciones.value(resolver), opciones.value(salida)), {}};

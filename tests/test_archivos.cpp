@@ -48,15 +48,20 @@ private slots:
     void doubles_read_back_bit_for_bit() {
         std::mt19937_64 azar(7);
         SistemaLeido escrito;
-        const double especiales[] = {-0.0, 5e-324, 2.2250738585072014e-308, 1.7976931348623157e308,
-                                     0.1, -1.0 / 3, std::numeric_limits<double>::quiet_NaN()};
+        const double especiales[] = {-0.0,
+                                     5e-324,
+                                     2.2250738585072014e-308,
+                                     1.7976931348623157e308,
+                                     0.1,
+                                     -1.0 / 3,
+                                     std::numeric_limits<double>::quiet_NaN()};
         for (int i = 0; i < 4000; ++i)
             for (auto& columna : escrito.columnas) {
                 double v = std::bit_cast<double>(azar());
                 columna.push_back(i < 7 ? especiales[i] : std::isfinite(v) ? v : 1.5);
             }
-        const SistemaLeido leido = LeerArchivoSistema(Archivo(EscribirSistema(escrito)), QLocale(),
-                                                      1 << 20, 1 << 30);
+        const SistemaLeido leido =
+            LeerArchivoSistema(Archivo(EscribirSistema(escrito)), QLocale(), 1 << 20, 1 << 30);
         for (std::size_t c = 0; c < 4; ++c)
             QVERIFY(std::memcmp(leido.columnas[c].data(), escrito.columnas[c].data(),
                                 escrito.Filas() * sizeof(double)) == 0);
@@ -114,20 +119,23 @@ private slots:
     void spreadsheet_exports_data() {
         QTest::addColumn<QByteArray>("contenido");
         QTest::addColumn<QStringList>("primera"); // row 1 as shown
-        QTest::newRow("semicolons, BOM, CRLF, header") << QByteArray("\xEF\xBB\xBF"
-                                                                     "a;b;c;d\r\n;1{d}5;\"-2\";3\r\n")
-                                                   << QStringList{"", "1{d}5>", "-2>", "3>"};
+        QTest::newRow("semicolons, BOM, CRLF, header")
+            << QByteArray("\xEF\xBB\xBF"
+                          "a;b;c;d\r\n;1{d}5;\"-2\";3\r\n")
+            << QStringList{"", "1{d}5>", "-2>", "3>"};
         QTest::newRow("tabs, no header, blank lines")
             << QByteArray("7\t\t1E3\t 2{d}25 \n") << QStringList{"7>", "", "1000>", "2{d}25>"};
-        QTest::newRow("commas, quoted") << QByteArray("\"0.5\",-0.0,1e-2,\"\"\n")
-                                        << QStringList{"0{d}5>", "0>", "0{d}01>", ""};
+        QTest::newRow("commas, quoted")
+            << QByteArray("\"0.5\",-0.0,1e-2,\"\"\n") << QStringList{"0{d}5>", "0>", "0{d}01>", ""};
     }
     void spreadsheet_exports() {
         QFETCH(QByteArray, contenido);
         QFETCH(QStringList, primera);
-        const QByteArray resto = contenido.contains(';') ? "1;2;3;4\n" : contenido.contains('\t') ? "1\t2\t3\t4\n" : "1,2,3,4\n";
-        Pantalla()->AbrirSistema(
-            Archivo(ConSeparador(QString::fromUtf8(contenido + Repetida(resto, 3) + "\n \n")).toUtf8()));
+        const QByteArray resto = contenido.contains(';')    ? "1;2;3;4\n"
+                                 : contenido.contains('\t') ? "1\t2\t3\t4\n"
+                                                            : "1,2,3,4\n";
+        Pantalla()->AbrirSistema(Archivo(
+            ConSeparador(QString::fromUtf8(contenido + Repetida(resto, 3) + "\n \n")).toUtf8()));
         for (QString& celda : primera)
             celda = ConSeparador(celda);
         QCOMPARE(Vistas().value(0), primera);
@@ -146,18 +154,18 @@ private slots:
                                       << "línea 3, campo 2: «abc» no es un número.";
         QTest::newRow("too large") << "A,B,C,D\n1,2,3,4\n1,2,3,1e999\n" + bien + bien
                                    << "línea 3, campo 4: el número «1e999» es demasiado grande.";
-        QTest::newRow("three fields") << bien + "1,2,3\n" << "línea 2: tiene 3 campos;";
+        QTest::newRow("three fields") << bien + "1,2,3\n"
+                                      << "línea 2: tiene 3 campos;";
         QTest::newRow("no rows") << QByteArray("A,B,C,D\n\n") << "no contiene ninguna ecuación.";
         QTest::newRow("three rows") << Repetida(bien, 3) << "tiene 3 ecuaciones;";
-        QTest::newRow("blank in the middle") << bien + bien + "\n" + bien + bien
-                                             << "línea 3: la línea está en blanco;";
+        QTest::newRow("blank in the middle")
+            << bien + bien + "\n" + bien + bien << "línea 3: la línea está en blanco;";
         QTest::newRow("one row too many")
             << Repetida(bien, 32767) << "línea 32767: tiene más de 32.766 ecuaciones";
         // Over a megabyte: its two halves are read side by side.
         const QByteArray larga = "0.1234567890123,2.1234567890123,3.1234567890123,4.123456789012\n";
-        QTest::newRow("second half")
-            << Repetida(larga, 25000) + "1,2,x,4\n" + Repetida(larga, 5000)
-            << "línea 25001, campo 3: «x» no es un número.";
+        QTest::newRow("second half") << Repetida(larga, 25000) + "1,2,x,4\n" + Repetida(larga, 5000)
+                                     << "línea 25001, campo 3: «x» no es un número.";
         QTest::newRow("huge") << QByteArray(7 << 20, ' ') << "es demasiado grande";
     }
     void refused_files() {
@@ -167,7 +175,8 @@ private slots:
         Poner(kNueves);
         const Filas antes = Vistas();
         VigilanteMensajes mensajes;
-        Pantalla()->AbrirSistema(contenido == "-" ? carpeta.filePath("nada.csv") : Archivo(contenido));
+        Pantalla()->AbrirSistema(contenido == "-" ? carpeta.filePath("nada.csv")
+                                                  : Archivo(contenido));
         QCOMPARE(mensajes.vistos.size(), 1);
         QVERIFY2(mensajes.vistos[0].contains(motivo), qPrintable(mensajes.vistos[0]));
         QCOMPARE(Vistas(), antes);
@@ -205,17 +214,18 @@ private slots:
         QTest::newRow("solved") << deEntrada << sistema << 0 << QByteArray("1\n1\n1\n1\n") << "";
         QTest::newRow("regional, to a file")
             << QStringList{"--resolver", "-", "--salida", "x.txt"}
-            << QByteArray(";4{d}0;1;5\n1;4;1;6\n1;4;1;6\n1;4;;5\n")
-            << 0 << QByteArray() << "";
+            << QByteArray(";4{d}0;1;5\n1;4;1;6\n1;4;1;6\n1;4;;5\n") << 0 << QByteArray() << "";
         QTest::newRow("beyond the grid's size")
             << deEntrada << "4,4,0,4\n" + Repetida("0,1,0,1\n", 40000) << 0
             << Repetida("1\n", 40001) << "";
         QTest::newRow("singular") << deEntrada << Repetida("0,0,0,0\n", 3) << 1 << QByteArray()
                                   << "El sistema es singular:";
-        QTest::newRow("unreadable") << deEntrada << QByteArray("1,2\n") << 2 << QByteArray()
-                                    << "La entrada estándar no se puede abrir: línea 1: tiene 2 campos";
+        QTest::newRow("unreadable")
+            << deEntrada << QByteArray("1,2\n") << 2 << QByteArray()
+            << "La entrada estándar no se puede abrir: línea 1: tiene 2 campos";
         QTest::newRow("missing") << QStringList{"--resolver", "no.csv"} << QByteArray() << 2
-                                 << QByteArray() << "El archivo «no.csv» no se puede abrir: no existe.";
+                                 << QByteArray()
+                                 << "El archivo «no.csv» no se puede abrir: no existe.";
         QTest::newRow("version") << QStringList{"--version"} << QByteArray() << 0
                                  << QByteArray("veltrana 1.0.0\n") << "";
     }
@@ -233,7 +243,8 @@ private slots:
         QVERIFY(veltrana.waitForFinished(60000));
         QCOMPARE(veltrana.exitCode(), codigo);
         QCOMPARE(veltrana.readAllStandardOutput(), salida);
-        QVERIFY2(QString::fromUtf8(veltrana.readAllStandardError()).contains(error), qPrintable(error));
+        QVERIFY2(QString::fromUtf8(veltrana.readAllStandardError()).contains(error),
+                 qPrintable(error));
         if (opciones.contains("--salida")) {
             QFile escrita(carpeta.filePath("x.txt"));
             QVERIFY(escrita.open(QIODevice::ReadOnly));

@@ -83,6 +83,10 @@ QString Citado(std::string_view campo) {
     return QStringLiteral("«%1»").arg(texto);
 }
 
+QString EnBlanco() {
+    return QStringLiteral("la línea está en blanco; solo puede haberlas al final");
+}
+
 QString ConMiles(std::int64_t cantidad) {
     return QLocale(QLocale::Spanish, QLocale::Spain).toString(qlonglong(cantidad));
 }
@@ -193,8 +197,7 @@ void LectorSistema::LeerLinea(const char* inicio, const char* fin) {
         return;
     }
     if (m_lineaEnBlanco != 0)
-        throw ArchivoIlegible(QStringLiteral("la línea está en blanco; solo puede haberlas al final"),
-                              m_lineaEnBlanco);
+        throw ArchivoIlegible(EnBlanco(), m_lineaEnBlanco);
     const bool primera = m_alPrincipio && m_sistema.Filas() == 0 && m_separador == 0;
     if (primera)
         m_separador = SeparadorDe(linea);
@@ -244,10 +247,11 @@ double LectorSistema::LeerCampo(std::string_view campo, int numero) const {
     try {
         return TextoADoble(texto, m_separador == ',' ? QLocale::c() : m_regional);
     } catch (const ErrorNumerado& error) {
-        throw ArchivoIlegible(error.numero() == NumeroError::Desbordamiento
-                                  ? QStringLiteral("el número %1 es demasiado grande").arg(Citado(campo))
-                                  : QStringLiteral("%1 no es un número").arg(Citado(campo)),
-                              m_linea, numero);
+        throw ArchivoIlegible(
+            error.numero() == NumeroError::Desbordamiento
+                ? QStringLiteral("el número %1 es demasiado grande").arg(Citado(campo))
+                : QStringLiteral("%1 no es un número").arg(Citado(campo)),
+            m_linea, numero);
     }
 }
 
@@ -300,8 +304,7 @@ SistemaLeido LeerEnDosMitades(const char* datos, std::size_t tamano, const QLoca
         throw ArchivoIlegible(fallo.Motivo(), fallo.Linea() + primera.Lineas(), fallo.Campo());
     }
     if (resto.Filas() > 0 && primera.LineaEnBlanco() != 0)
-        throw ArchivoIlegible(QStringLiteral("la línea está en blanco; solo puede haberlas al final"),
-                              primera.LineaEnBlanco());
+        throw ArchivoIlegible(EnBlanco(), primera.LineaEnBlanco());
     if (std::int64_t(sistema.Filas() + resto.Filas()) > maxFilas)
         throw ArchivoIlegible(
             QStringLiteral("tiene más de %1 ecuaciones, las que caben").arg(ConMiles(maxFilas)),
@@ -312,8 +315,8 @@ SistemaLeido LeerEnDosMitades(const char* datos, std::size_t tamano, const QLoca
 
 } // namespace
 
-SistemaLeido LeerArchivoSistema(const QString& ruta, const QLocale& regional,
-                                std::int64_t maxFilas, std::int64_t maxBytes) {
+SistemaLeido LeerArchivoSistema(const QString& ruta, const QLocale& regional, std::int64_t maxFilas,
+                                std::int64_t maxBytes) {
     QFile archivo(ruta);
     const bool entrada = ruta == QStringLiteral("-");
     if (!(entrada ? archivo.open(stdin, QIODevice::ReadOnly) : archivo.open(QIODevice::ReadOnly)))
@@ -322,8 +325,8 @@ SistemaLeido LeerArchivoSistema(const QString& ruta, const QLocale& regional,
     if (!entrada && QFileInfo(ruta).isDir())
         throw ArchivoIlegible(QStringLiteral("es una carpeta"));
     const auto demasiadoGrande = [maxBytes] {
-        return ArchivoIlegible(QStringLiteral("es demasiado grande (más de %1 MB)")
-                                   .arg(ConMiles(maxBytes >> 20)));
+        return ArchivoIlegible(
+            QStringLiteral("es demasiado grande (más de %1 MB)").arg(ConMiles(maxBytes >> 20)));
     };
     if (!archivo.isSequential()) {
         const std::int64_t tamano = archivo.size();
@@ -343,7 +346,8 @@ SistemaLeido LeerArchivoSistema(const QString& ruta, const QLocale& regional,
     for (;;) {
         const qint64 n = archivo.read(pedazo.data(), qint64(pedazo.size()));
         if (n < 0)
-            throw ArchivoIlegible(QStringLiteral("no se puede leer: %1").arg(archivo.errorString()));
+            throw ArchivoIlegible(
+                QStringLiteral("no se puede leer: %1").arg(archivo.errorString()));
         if (n == 0)
             break;
         if ((leidos += n) > maxBytes)

@@ -80,8 +80,8 @@ private:
 
 // A whole file, or standard input for "-". maxBytes is checked before reading
 // where the size is known, and while reading where it is not.
-SistemaLeido LeerArchivoSistema(const QString& ruta, const QLocale& regional,
-                                std::int64_t maxFilas, std::int64_t maxBytes);
+SistemaLeido LeerArchivoSistema(const QString& ruta, const QLocale& regional, std::int64_t maxFilas,
+                                std::int64_t maxBytes);
 
 // The shortest text that reads back to the same double, with a decimal point.
 void AnadirNumero(std::string& salida, double valor);

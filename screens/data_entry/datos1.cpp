@@ -3,10 +3,10 @@
 #include "app/accesibilidad.h"
 #include "app/aplicacion.h"
 #include "app/booleano.h"
-#include "app/modulo_principal.h"
 #include "app/boton_grafico.h"
 #include "app/conversiones/conversiones.h"
 #include "app/lector_pantalla.h"
+#include "app/modulo_principal.h"
 #include "grid/qt_grid.h"
 #include "solver/error_numerado.h"
 #include "speech/motor_voz.h"
@@ -166,7 +166,8 @@ void Datos1::Form_Activate() {
     NumeroEcuaciones->setFocus(Qt::OtherFocusReason);
     if (QString& ruta = App().Modulo().ArchivoPorAbrir; !ruta.isEmpty())
         QMetaObject::invokeMethod(
-            this, [this, ruta = std::exchange(ruta, QString())] { Manejar([&] { AbrirSistema(ruta); }); },
+            this,
+            [this, ruta = std::exchange(ruta, QString())] { Manejar([&] { AbrirSistema(ruta); }); },
             Qt::QueuedConnection);
 }
 
@@ -184,7 +185,8 @@ void Datos1::EnfocarNumeroEcuaciones() {
     NumeroEcuaciones->setFocus(Qt::OtherFocusReason);
     if (QString& ruta = App().Modulo().ArchivoPorAbrir; !ruta.isEmpty())
         QMetaObject::invokeMethod(
-            this, [this, ruta = std::exchange(ruta, QString())] { Manejar([&] { AbrirSistema(ruta); }); },
+            this,
+            [this, ruta = std::exchange(ruta, QString())] { Manejar([&] { AbrirSistema(ruta); }); },
             Qt::QueuedConnection);
 }
 

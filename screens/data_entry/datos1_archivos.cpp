@@ -61,9 +61,8 @@ void Datos1::AbrirSistema(const QString& ruta) {
     try {
         sistema = LeerArchivoSistema(ruta, QLocale(), kMaxEcuaciones, kMaxBytes);
         if (sistema.Filas() < 4)
-            throw ArchivoIlegible(
-                QStringLiteral("tiene %1 ecuaciones; un sistema tiene al menos 4")
-                    .arg(sistema.Filas()));
+            throw ArchivoIlegible(QStringLiteral("tiene %1 ecuaciones; un sistema tiene al menos 4")
+                                      .arg(sistema.Filas()));
     } catch (const ArchivoIlegible& fallo) {
         AvisarArchivo(fallo.Mensaje(nombre));
         return;
@@ -97,8 +96,8 @@ void Datos1::Guardar_Click() {
     SistemaLeido sistema;
     if (!LeerTablaParaGuardar(sistema))
         return;
-    const QString ruta =
-        PedirArchivoParaGuardar(this, QStringLiteral("Guardar sistema"), QStringLiteral("sistema.csv"));
+    const QString ruta = PedirArchivoParaGuardar(this, QStringLiteral("Guardar sistema"),
+                                                 QStringLiteral("sistema.csv"));
     if (!ruta.isEmpty())
         Escribir(ruta, sistema);
 }
@@ -174,5 +173,6 @@ void Datos1::dropEvent(QDropEvent* evento) {
         return;
     evento->acceptProposedAction();
     QMetaObject::invokeMethod(
-        this, [this, ruta] { Manejar([this, &ruta] { AbrirSistema(ruta); }); }, Qt::QueuedConnection);
+        this, [this, ruta] { Manejar([this, &ruta] { AbrirSistema(ruta); }); },
+        Qt::QueuedConnection);
 }

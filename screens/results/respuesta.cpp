@@ -2,8 +2,8 @@
 
 #include "app/aplicacion.h"
 #include "app/archivos/sistema_csv.h"
-#include "app/boton_grafico.h"
 #include "app/booleano.h"
+#include "app/boton_grafico.h"
 #include "app/dialogos_archivo.h"
 #include "grid/portapapeles.h"
 #include "grid/qt_grid.h"

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <random>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using Filas = QList<QStringList>;
 
@@ -145,7 +146,7 @@ private slots:
     // Refused whole, with the file, the line and the field named; the grid
     // and the count as they were.
     void refused_files_data() {
-        QTest::addColumn<QByteArray>("contenido"); // "-": no file at all
+        QTest::addColumn<QByteArray>("contenido"); // "-": no file at all; "|": a named pipe
         QTest::addColumn<QString>("motivo");
         const QByteArray bien = "1,2,3,4\n";
         QTest::newRow("missing") << QByteArray("-") << "«nada.csv» no se puede abrir: no existe.";
@@ -167,6 +168,7 @@ private slots:
         QTest::newRow("second half") << Repetida(larga, 25000) + "1,2,x,4\n" + Repetida(larga, 5000)
                                      << "línea 25001, campo 3: «x» no es un número.";
         QTest::newRow("huge") << QByteArray(7 << 20, ' ') << "es demasiado grande";
+        QTest::newRow("named pipe") << QByteArray("|") << "no es un archivo de datos";
     }
     void refused_files() {
         QFETCH(QByteArray, contenido);
@@ -175,8 +177,12 @@ private slots:
         Poner(kNueves);
         const Filas antes = Vistas();
         VigilanteMensajes mensajes;
-        Pantalla()->AbrirSistema(contenido == "-" ? carpeta.filePath("nada.csv")
-                                                  : Archivo(contenido));
+        QString ruta = carpeta.filePath(contenido == "|" ? "tuberia.csv" : "nada.csv");
+        if (contenido == "|")
+            QVERIFY(mkfifo(ruta.toLocal8Bit().constData(), 0600) == 0 || errno == EEXIST);
+        else if (contenido != "-")
+            ruta = Archivo(contenido);
+        Pantalla()->AbrirSistema(ruta);
         QCOMPARE(mensajes.vistos.size(), 1);
         QVERIFY2(mensajes.vistos[0].contains(motivo), qPrintable(mensajes.vistos[0]));
         QCOMPARE(Vistas(), antes);

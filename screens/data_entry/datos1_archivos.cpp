@@ -59,6 +59,9 @@ void Datos1::AbrirSistema(const QString& ruta) {
     const QString nombre = QFileInfo(ruta).fileName();
     SistemaLeido sistema;
     try {
+        // A named pipe or a device could keep the program waiting for ever.
+        if (const QFileInfo info(ruta); info.exists() && !info.isFile() && !info.isDir())
+            throw ArchivoIlegible(QStringLiteral("no es un archivo de datos"));
         sistema = LeerArchivoSistema(ruta, QLocale(), kMaxEcuaciones, kMaxBytes);
         if (sistema.Filas() < 4)
             throw ArchivoIlegible(QStringLiteral("tiene %1 ecuaciones; un sistema tiene al menos 4")

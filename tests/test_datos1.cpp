@@ -81,6 +81,25 @@ private slots:
         QCOMPARE(voz->Frases(), frases);
     }
 
+    // A refused count leaves every row and cell as they were.
+    void refused_count_keeps_cells_data() {
+        QTest::addColumn<QString>("cuenta");
+        for (const char* cuenta : {"2", "0", "-1", "32767", "abc", ""})
+            QTest::newRow(cuenta) << cuenta;
+    }
+    void refused_count_keeps_cells() {
+        QFETCH(QString, cuenta);
+        ConfirmarCuenta(5);
+        Poner(Filas(5, QStringList{"1", "2", "", "4"}));
+        const Filas antes = Vistas();
+        Clic(Datos(), "BotonCambio");
+        VigilanteMensajes mensajes;
+        Caja()->setText(cuenta);
+        QTest::keyClick(Caja(), Qt::Key_Return);
+        QCOMPARE(mensajes.vistos.size(), 1);
+        QCOMPARE(Vistas(), antes);
+    }
+
     // Each pasted field checked as a typed one, what does not fit left out and
     // told. Only the program can leave the current cell on a header; that case
     // reaches the screen as the grid raises it. The first cell marked becomes

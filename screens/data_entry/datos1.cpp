@@ -215,12 +215,14 @@ void Datos1::ConfirmarCuenta() {
     const std::int16_t cuenta = TextoAEntero16(NumeroEcuaciones->text(), QLocale());
     if (cuenta == 32767) // one more row would not fit
         throw ErrorNumerado(NumeroError::Desbordamiento);
-    Tabla->SetRowCount(cuenta + 1);
-    if (Tabla->RowCount() < 5) {
+    // Checked before the grid is resized: a refused count must not cost the
+    // rows already typed.
+    if (cuenta < 4) {
         MensajeError(kMayorQueTres);
         EnfocarNumeroEcuaciones();
         return;
     }
+    Tabla->SetRowCount(cuenta + 1);
     Hablar(QStringLiteral("Introduzca los datos de las ecuaciones"));
     NumeroEcuaciones->setEnabled(false);
     OK1->hide();

@@ -139,6 +139,13 @@ void Aplicacion::MostrarAyuda(QWidget* desde) {
                                                     "programa para recuperarla."));
             return;
         }
+        if (const QString problema = VentanaAyuda::Problema(ruta); !problema.isEmpty()) {
+            QMessageBox::information(desde, QStringLiteral("Ayuda de Veltrana"),
+                                     QStringLiteral("La ayuda de Veltrana (%1) %2. Vuelva a "
+                                                    "instalar el programa para recuperarla.")
+                                         .arg(ruta, problema));
+            return;
+        }
         m_ayuda = new VentanaAyuda(ruta);
     }
     m_ayuda->show();

@@ -3,6 +3,7 @@
 #include "app/aviso_lector.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -64,6 +65,18 @@ QString VentanaAyuda::Buscar() {
         if (QFileInfo::exists(candidata))
             return QFileInfo(candidata).canonicalFilePath();
     }
+    return {};
+}
+
+QString VentanaAyuda::Problema(const QString& ruta) {
+    const QFileInfo info(ruta);
+    if (info.isDir())
+        return QStringLiteral("es una carpeta");
+    QFile archivo(ruta);
+    if (!archivo.open(QIODevice::ReadOnly))
+        return QStringLiteral("no se puede leer (%1)").arg(archivo.errorString());
+    if (archivo.size() == 0)
+        return QStringLiteral("está vacía");
     return {};
 }
 

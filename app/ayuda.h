@@ -20,6 +20,9 @@ public:
 
     // Where the help document is; empty when it cannot be found.
     static QString Buscar();
+    // Why the document found there cannot be shown (a folder, an empty or
+    // unreadable file); empty when it can.
+    static QString Problema(const QString& ruta);
 
 protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;

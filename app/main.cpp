@@ -13,6 +13,10 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <cstdio>
+#include <cstdlib>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -41,6 +45,32 @@ private:
     Aplicacion* m_app = nullptr;
 };
 
+// With no display to open, Qt gives up in English, advising to reinstall,
+// and aborts. Said here in the program's language, with the way to solve
+// without one, and the program ends with status 1. What Qt says while it
+// tries is held back meanwhile, and passed on once a display is open.
+QtMessageHandler registroDeQt = nullptr;
+QList<std::tuple<QtMsgType, QString, QString>> retenidos; // type, category, text
+void SinPantalla(QtMsgType tipo, const QMessageLogContext& contexto, const QString& texto) {
+    if (tipo != QtFatalMsg || !texto.contains(QLatin1String("platform plugin"))) {
+        retenidos.append({tipo, QString::fromUtf8(contexto.category), texto});
+        return;
+    }
+    std::fputs("Veltrana no puede abrir sus ventanas: no hay ninguna pantalla gráfica a la "
+               "que conectarse.\nPara resolver un sistema sin pantalla: veltrana --resolver "
+               "ARCHIVO (vea veltrana --help).\n",
+               stderr);
+    std::_Exit(1);
+}
+
+void Transmitir() {
+    qInstallMessageHandler(registroDeQt);
+    for (const auto& [tipo, categoria, texto] : std::exchange(retenidos, {})) {
+        const QByteArray nombre = categoria.toUtf8();
+        registroDeQt(tipo, QMessageLogContext(nullptr, 0, nullptr, nombre.constData()), texto);
+    }
+}
+
 void RegistrarPantallas(Aplicacion& app, MotorVoz& voz, LectorPantalla& lector) {
     app.Registrar(IdPantalla::Datos1,
                   [&voz, &lector](Aplicacion& a) { return new Datos1(a, voz, &lector); });
@@ -57,7 +87,9 @@ int main(int argc, char** argv) {
     if (orden.codigoDeSalida)
         return *orden.codigoDeSalida;
 
+    registroDeQt = qInstallMessageHandler(SinPantalla);
     AplicacionQt qt(argc, argv);
+    Transmitir();
     QApplication::setApplicationName(QStringLiteral("Veltrana"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrana/veltrana-32.png")));
     // The screens were laid out for a small sans-serif face; Liberation Sans

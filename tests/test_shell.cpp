@@ -2,8 +2,11 @@
 // activation only when a screen takes over, the ways the program ends.
 
 #include "app/aplicacion.h"
+#include "app/ayuda.h"
 #include "solver/error_numerado.h"
 #include "tests/ayudantes_pantallas.h"
+
+#include <QTemporaryDir>
 
 using Cierre = std::function<void(Pantalla&)>; // done to the data-entry screen
 
@@ -83,6 +86,19 @@ private slots:
         pantalla->Manejar([this] { registro << QStringLiteral("tarde"); });
         QCOMPARE(registro.mid(1), manejadores); // after its activation
         QCOMPARE(mensajes.vistos.join("").section("\n\n", 1), informe);
+    }
+
+    // A help document that is there but cannot be shown says why, instead
+    // of opening a blank window.
+    void help_document_problems() {
+        QTemporaryDir carpeta;
+        QFile vacia(carpeta.filePath("vacia.html"));
+        QVERIFY(vacia.open(QIODevice::WriteOnly));
+        vacia.close();
+        QCOMPARE(VentanaAyuda::Problema(carpeta.path()), "es una carpeta");
+        QCOMPARE(VentanaAyuda::Problema(vacia.fileName()), "está vacía");
+        QVERIFY(VentanaAyuda::Problema(carpeta.filePath("no.html")).startsWith("no se puede leer"));
+        QCOMPARE(VentanaAyuda::Problema(VentanaAyuda::Buscar()), "");
     }
 };
 

@@ -40,6 +40,8 @@ private slots:
         QTest::newRow("en miles") << kEn << "1,234,567.25" << 1234567.25 << 0;
         QTest::newRow("fr espacio tecleado")
             << QLocale(QLocale::French, QLocale::France) << "1 234,5" << 1234.5 << 0;
+        QTest::newRow("de_CH apostrofo tecleado")
+            << QLocale(QLocale::German, QLocale::Switzerland) << "1'234.5" << 1234.5 << 0;
         QTest::newRow("en_IN grupos de dos")
             << QLocale(QLocale::English, QLocale::India) << "12,34,567" << 1234567.0 << 0;
         QTest::newRow("menor que el minimo, con signo") << kEs << "-1e-999" << -0.0 << 0;

@@ -111,12 +111,16 @@ private:
         return true;
     }
 
-    // Locales that group with a no-break space are typed with a plain one.
+    // Locales that group with a no-break space are typed with a plain one,
+    // and those that group with a typographic apostrophe (de_CH: 1’234)
+    // with the keyboard's.
     bool TomarGrupo() {
         if (m_f.grupo.isEmpty())
             return false;
         if (Tomar(m_f.grupo))
             return true;
+        if (m_f.grupo == QStringView(u"\u2019"))
+            return TomarCaracter(u'\'');
         return m_f.grupo.size() == 1 && m_f.grupo.front().isSpace() && TomarCaracter(u' ');
     }
 

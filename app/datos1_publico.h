@@ -1,6 +1,7 @@
 #pragma once
-// What the other screens may use of the data-entry screen: every phrase the
-// program speaks goes through its voice, and the results read its count.
+// What the rest of the program may use of the data-entry screen: every
+// phrase the program speaks goes through its voice, the results read its
+// count, and an ending by signal keeps what was typed.
 
 #include <QString>
 
@@ -11,4 +12,6 @@ public:
     virtual ~Datos1Publico() = default;
     virtual void Hablar(const QString& texto) = 0;
     virtual std::int32_t n() const = 0;
+    // Written at once, as when the program is told to end (SIGTERM).
+    virtual void GuardarRescate() = 0;
 };

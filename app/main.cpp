@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
 #include <tuple>
@@ -110,6 +111,9 @@ int main(int argc, char** argv) {
                      Qt::QueuedConnection);
     RegistrarPantallas(aplicacion, voz, lector);
     aplicacion.Modulo().ArchivoPorAbrir = orden.archivoInicial;
+    aplicacion.Modulo().RutaDeRescate =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+        QStringLiteral("/rescate.tsv");
     aplicacion.Mostrar(IdPantalla::Portada);
     const int codigo = QApplication::exec();
     qt.SetAplicacion(nullptr);

@@ -17,4 +17,9 @@ struct ModuloPrincipal {
     // The system named on the command line, for the data-entry screen to
     // open the first time it shows.
     QString ArchivoPorAbrir;
+    // Where the recovery copy of typed data is kept (empty: none is kept,
+    // as in the screen tests); one left by a run that ended abnormally is
+    // offered once.
+    QString RutaDeRescate;
+    bool RescateOfrecido = false;
 };

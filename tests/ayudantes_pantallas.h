@@ -4,7 +4,9 @@
 // the test when it does not.
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
@@ -29,15 +31,21 @@ inline QString Describir(const QMessageBox& caja) {
     return caja.windowTitle() + QStringLiteral(" | ") + caja.text();
 }
 
-// While one exists, message boxes are expected: each is read and dismissed.
+// While one exists, message boxes are expected: each is read and answered
+// with the button named (its caption), or else as Enter would.
 class VigilanteMensajes : public QObject {
 public:
-    VigilanteMensajes() {
+    explicit VigilanteMensajes(QString respuesta = {}) : m_respuesta(std::move(respuesta)) {
         ++Activos();
         m_reloj.setInterval(5);
         connect(&m_reloj, &QTimer::timeout, this, [this] {
             if (auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 vistos << Describir(*caja);
+                for (QAbstractButton* boton : caja->buttons())
+                    if (boton->text() == m_respuesta)
+                        return boton->click();
+                if (caja->defaultButton())
+                    return caja->defaultButton()->click();
                 caja->accept();
             }
         });
@@ -52,6 +60,7 @@ public:
     QStringList vistos; // "title | text"
 
 private:
+    QString m_respuesta;
     QTimer m_reloj;
 };
 

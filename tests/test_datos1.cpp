@@ -5,6 +5,8 @@
 #include "tests/banco_pantallas.h"
 
 #include <QClipboard>
+#include <QFile>
+#include <QTemporaryDir>
 
 using Filas = QList<QStringList>; // A, B, C, D of each equation
 
@@ -156,6 +158,67 @@ private slots:
         QVERIFY(!Tabla()->isEditing());
         QCOMPARE(voz->Frases().join(""), mensaje);
         QCOMPARE(mensajes.vistos.join("").section(QStringLiteral(" | "), 1), mensaje);
+    }
+
+    // What was typed reaches the recovery copy within a moment; a program
+    // gone without a word (here: destroyed, as by SIGKILL) offers it back at
+    // the next start, marks and all; saving it to a file ends the copy.
+    void recovery_copy() {
+        QTemporaryDir carpeta;
+        const QString copia = carpeta.filePath("rescate.tsv");
+        const auto arrancar = [&] {
+            app.reset();
+            Armar();
+            app->Modulo().RutaDeRescate = copia;
+            app->Mostrar(IdPantalla::Datos1);
+            return QTest::qWaitForWindowActive(Datos());
+        };
+        QVERIFY(arrancar());
+        ConfirmarCuenta(4);
+        QTest::qWait(1200); // the copy of nothing typed: none
+        QVERIFY(!QFile::exists(copia));
+        QGuiApplication::clipboard()->setText(ConSeparador("1\tabc\n\t2{d}5\n"));
+        QTest::keyClick(Tabla(), Qt::Key_V, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copia), 2000);
+        const Filas tecleadas = Vistas();
+        {
+            VigilanteMensajes mensajes; // "Recuperar", the default
+            arrancar(); // the question takes the activation
+            QTRY_COMPARE(mensajes.vistos.size(), 1);
+            QVERIFY(mensajes.vistos[0].startsWith(
+                "Recuperar Datos | Veltrana se cerró sin guardar un sistema de 4 ecuaciones"));
+        }
+        QCOMPARE(Vistas(), tecleadas);
+        QCOMPARE(Caja()->text(), "4");
+        Poner({{"1", "2", "3", "4"}});
+        QVERIFY(static_cast<Datos1*>(Datos())->GuardarSistema(carpeta.filePath("s.csv")));
+        QVERIFY(!QFile::exists(copia));
+    }
+
+    // Leaving with typed data asks first: discard ends, cancel stays; with
+    // nothing typed the program just ends.
+    void leaving_with_typed_cells_data() {
+        QTest::addColumn<bool>("tecleado");
+        QTest::addColumn<QString>("respuesta");
+        QTest::addColumn<bool>("termina");
+        QTest::newRow("discard") << true << "&Descartar" << true;
+        QTest::newRow("cancel") << true << "Cancelar" << false;
+        QTest::newRow("nothing typed") << false << "" << true;
+    }
+    void leaving_with_typed_cells() {
+        QFETCH(bool, tecleado);
+        QFETCH(QString, respuesta);
+        QFETCH(bool, termina);
+        ConfirmarCuenta(4);
+        if (tecleado) {
+            Tabla()->setFocus();
+            Teclear("7");
+            Pulsar(Qt::Key_Return);
+        }
+        VigilanteMensajes mensajes(respuesta);
+        Datos()->close();
+        QCOMPARE(mensajes.vistos.size(), tecleado ? 1 : 0);
+        QCOMPARE(app->Terminada(), termina);
     }
 
     // Off, the voice stops at once and says nothing more; on again, it waits

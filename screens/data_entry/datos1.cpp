@@ -12,6 +12,7 @@
 #include "speech/motor_voz.h"
 
 #include <QAccessible>
+#include <QFile>
 #include <QFocusEvent>
 #include <QIcon>
 #include <QKeyEvent>
@@ -52,6 +53,7 @@ Datos1::Datos1(Aplicacion& app, MotorVoz& voz, LectorPantalla* lector)
     UnificarTeclasDeAcceso(*this);
     ConectarManejadores();
     PrepararArchivos();
+    PrepararRescate();
 }
 
 // Closing the window takes the focus from a cell still being edited, which
@@ -164,6 +166,10 @@ void Datos1::Form_Activate() {
     EstadoCuenta();
     m_focoPedido = true;
     NumeroEcuaciones->setFocus(Qt::OtherFocusReason);
+    if (!std::exchange(App().Modulo().RescateOfrecido, true) && !RutaDeRescate().isEmpty() &&
+        QFile::exists(RutaDeRescate()))
+        QMetaObject::invokeMethod(
+            this, [this] { Manejar([this] { OfrecerRescate(); }); }, Qt::QueuedConnection);
     if (QString& ruta = App().Modulo().ArchivoPorAbrir; !ruta.isEmpty())
         QMetaObject::invokeMethod(
             this,
@@ -238,6 +244,7 @@ void Datos1::ConfirmarCuenta() {
     Tabla->SetCurrentRow(1);
     Tabla->SetCurrentCol(1);
     Tabla->setFocus(Qt::OtherFocusReason);
+    DatosCambiados();
 }
 
 void Datos1::BotonCambio_Click() {
@@ -254,7 +261,8 @@ void Datos1::BotonAcerca_Click() {
 }
 
 void Datos1::BotonSalir_Click() {
-    App().Terminar();
+    if (PuedeTerminar())
+        App().Terminar();
 }
 
 void Datos1::MensajeError(const QString& texto) {
@@ -274,6 +282,7 @@ void Datos1::Tabla_CellEdited(int row, int col) {
     } else {
         Tabla->ReopenEdit();
     }
+    DatosCambiados();
 }
 
 // The one check of a cell's entry, typed or pasted; the cell is left as the

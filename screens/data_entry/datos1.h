@@ -17,6 +17,7 @@ class LectorPantalla;
 class MotorVoz;
 class QLabel;
 class QLineEdit;
+class QTimer;
 struct SistemaLeido;
 
 class Datos1 : public Pantalla, public Datos1Publico {
@@ -36,10 +37,16 @@ public:
     void AbrirSistema(const QString& ruta);
     bool GuardarSistema(const QString& ruta);
 
+    // The recovery copy of what was typed, while it is safe nowhere else
+    // (written a moment after each change; at once here).
+    void GuardarRescate() override;
+    QString RutaDeRescate() const;
+
 protected:
     bool eventFilter(QObject* objeto, QEvent* evento) override;
     void dragEnterEvent(QDragEnterEvent* evento) override;
     void dropEvent(QDropEvent* evento) override;
+    void closeEvent(QCloseEvent* evento) override;
 
 private:
     void CrearControles();
@@ -71,6 +78,12 @@ private:
     bool LeerTablaParaGuardar(SistemaLeido& sistema);
     bool Escribir(const QString& ruta, const SistemaLeido& sistema);
     void AvisarArchivo(const QString& texto);
+    void PrepararRescate();
+    void DatosCambiados();
+    void DatosAsalvo();
+    bool HayDatos() const;
+    void OfrecerRescate();
+    bool PuedeTerminar();
     static QString MotivoDelRechazo(const ErrorNumerado& error);
     void AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda);
     void AvisarRechazo(Rechazo rechazo);
@@ -104,4 +117,6 @@ private:
     // The program itself sent the focus to the count box, so its arrival is
     // a new got-focus even when it comes with the window's activation.
     bool m_focoPedido = false;
+    bool m_sinGuardar = false; // typed data that are safe only in the recovery copy
+    QTimer* m_relojRescate = nullptr;
 };

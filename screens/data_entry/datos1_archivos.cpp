@@ -92,6 +92,7 @@ void Datos1::AbrirSistema(const QString& ruta) {
     Tabla->SetCurrentRow(1);
     Tabla->SetCurrentCol(1);
     SetPuntero(Puntero::Predeterminado);
+    DatosAsalvo(); // they are in the file
     Hablar(QStringLiteral("Abierto %1: %2 ecuaciones").arg(nombre).arg(n));
 }
 
@@ -113,6 +114,7 @@ bool Datos1::GuardarSistema(const QString& ruta) {
 bool Datos1::Escribir(const QString& ruta, const SistemaLeido& sistema) {
     if (!GuardarYAvisar(this, ruta, EscribirSistema(sistema)))
         return false;
+    DatosAsalvo();
     Hablar(QStringLiteral("Guardado %1").arg(QFileInfo(ruta).fileName()));
     return true;
 }

@@ -63,6 +63,7 @@ void Datos1::Tabla_Paste(const QString& texto) {
     }
     Tabla->SetCurrentRow(filaFinal);
     Tabla->SetCurrentCol(columnaFinal);
+    DatosCambiados();
 
     const qsizetype filasOmitidas = bloque.size() - filasQueCaben;
     const qsizetype columnasOmitidas = std::max<qsizetype>(columnasDelBloque - columnasQueCaben, 0);

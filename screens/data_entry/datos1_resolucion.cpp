@@ -56,6 +56,7 @@ void Datos1::Resolver_Click() {
         AvisarRechazo(modulo.Informe.rechazo);
         return;
     }
+    DatosAsalvo(); // the results show them
     App().Mostrar(IdPantalla::Respuesta);
     App().Descargar(IdPantalla::Datos1);
 }

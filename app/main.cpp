@@ -4,6 +4,7 @@
 #include "app/lector_pantalla.h"
 #include "app/linea_de_ordenes.h"
 #include "app/modulo_principal.h"
+#include "app/senales_de_fin.h"
 #include "screens/about/acerca_de.h"
 #include "screens/data_entry/datos1.h"
 #include "screens/results/respuesta.h"
@@ -110,6 +111,14 @@ int main(int argc, char** argv) {
     QObject::connect(&aplicacion, &Aplicacion::terminada, &qt, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     RegistrarPantallas(aplicacion, voz, lector);
+    // Told to end (the session closing, a kill): what was typed is written to
+    // the recovery copy first, and offered back at the next start.
+    SenalesDeFin senales;
+    QObject::connect(&senales, &SenalesDeFin::Recibida, &aplicacion, [&aplicacion] {
+        if (Datos1Publico* datos = aplicacion.Datos1())
+            datos->GuardarRescate();
+        aplicacion.Terminar();
+    });
     aplicacion.Modulo().ArchivoPorAbrir = orden.archivoInicial;
     aplicacion.Modulo().RutaDeRescate =
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +

@@ -3,10 +3,13 @@
 
 #include "app/aplicacion.h"
 #include "app/ayuda.h"
+#include "app/senales_de_fin.h"
 #include "solver/error_numerado.h"
 #include "tests/ayudantes_pantallas.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <csignal>
 
 using Cierre = std::function<void(Pantalla&)>; // done to the data-entry screen
 
@@ -86,6 +89,21 @@ private slots:
         pantalla->Manejar([this] { registro << QStringLiteral("tarde"); });
         QCOMPARE(registro.mid(1), manejadores); // after its activation
         QCOMPARE(mensajes.vistos.join("").section("\n\n", 1), informe);
+    }
+
+    // SIGTERM and SIGHUP reach the event loop instead of ending the process.
+    void ending_signals_data() {
+        QTest::addColumn<int>("senal");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
+    void ending_signals() {
+        QFETCH(int, senal);
+        SenalesDeFin senales;
+        QSignalSpy recibidas(&senales, &SenalesDeFin::Recibida);
+        std::raise(senal);
+        QTRY_COMPARE(recibidas.size(), 1);
+        QCOMPARE(recibidas.at(0).at(0).toInt(), senal);
     }
 
     // A help document that is there but cannot be shown says why, instead

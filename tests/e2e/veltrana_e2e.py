@@ -32,6 +32,8 @@ SPLASH = ("Veltrana", "Pulse una tecla para continuar")
 DATA = ("Veltrana", "Presione F1 para ver la ayuda")
 RESULTS = ("Veltrana", "Resolución del sistema tridiagonal. Exactitud")
 HELP = ("Ayuda de Veltrana", None)
+RECOVER = ("Recuperar Datos", None)
+LEAVE = ("Salir", None)
 READER_NOTICE = "Un lector de pantalla está activo: Veltrana no habla para no superponerse"
 # Waits end as soon as their condition holds; these are only the limits.
 TIMEOUT = float(os.environ.get("E2E_TIMEOUT", "10"))
@@ -93,8 +95,13 @@ class Scenarios(unittest.TestCase):
         self.name = self._testMethodName.removeprefix("test_")
         self.log = open(os.path.join(SHOTS, f"{self.name}.log"), "w+")
         self.addCleanup(self.log.close)
-        self.process = subprocess.Popen([BINARY], env=env, stdin=subprocess.DEVNULL,
-                                        stdout=self.log, stderr=subprocess.STDOUT)
+        self.start = lambda: subprocess.Popen([BINARY], env=env, stdin=subprocess.DEVNULL,
+                                              stdout=self.log, stderr=subprocess.STDOUT)
+        # No recovery copy left by another scenario.
+        self.copy = os.path.join(env["XDG_DATA_HOME"], "Veltrana", "rescate.tsv")
+        if os.path.exists(self.copy):
+            os.remove(self.copy)
+        self.process = self.start()
         # A scenario that hangs, even inside a call to the accessibility bus,
         # ends the run with a trace of where it hung.
         faulthandler.dump_traceback_later(6 * TIMEOUT, exit=True)
@@ -218,6 +225,44 @@ class Scenarios(unittest.TestCase):
         wait_for("the notice to go", lambda: notice() == usual)
         self.key("alt+s")  # Salir
         self.assertEqual(self.process.wait(timeout=3 * TIMEOUT), 0)
+
+    def test_killed_then_recovered(self):
+        """A cell typed, then the program killed without a word once its
+        recovery copy had a moment to follow (SIGKILL), or told to end at once
+        (SIGTERM, as at logout): the next start offers the system back after
+        the splash, and Enter takes it, every cell as it was. Leaving with it
+        unsaved asks; Descartar ends the program and drops the copy."""
+        for number, (sig, pause) in enumerate([(signal.SIGKILL, 1.5), (signal.SIGTERM, 0)]):
+            with self.subTest(signal=sig.name):
+                wait_for("the splash screen", lambda: has(self.window(SPLASH), ACTIVE), 3 * TIMEOUT)
+                self.key("space")
+                if number > 0:
+                    wait_for("the recovery offer", lambda: self.window(RECOVER))
+                    self.key("Return")
+                    self.gone(RECOVER)
+                grid = find(wait_for("the data window", lambda: self.window(DATA)), TABLE)
+                if number == 0:
+                    grid = self.open_grid("4")
+                self.type(f"{number + 3},5")
+                self.key("Return")
+                wait_for("the cell checked",
+                         lambda: table(grid)[0][0][0] == f"A1: {number + 3},5")
+                time.sleep(pause)
+                self.process.send_signal(sig)
+                self.process.wait(timeout=TIMEOUT)
+                self.assertTrue(os.path.exists(self.copy))
+                self.process = self.start()
+        wait_for("the splash screen", lambda: has(self.window(SPLASH), ACTIVE), 3 * TIMEOUT)
+        self.key("space")
+        wait_for("the recovery offer", lambda: self.window(RECOVER))
+        self.key("Return")
+        grid = find(wait_for("the data window", lambda: self.window(DATA)), TABLE)
+        wait_for("the cells recovered", lambda: table(grid)[0][0][0] == "A1: 4,5")
+        self.key("alt+s")  # Salir, with the system unsaved
+        wait_for("the question", lambda: self.window(LEAVE))
+        self.key("alt+d")  # Descartar
+        self.assertEqual(self.process.wait(timeout=3 * TIMEOUT), 0)
+        self.assertFalse(os.path.exists(self.copy))
 
     def screen_reader(self, on):
         """The desktop's screen reader setting, set as Orca sets it when it starts."""

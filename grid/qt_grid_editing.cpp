@@ -217,7 +217,12 @@ bool QtGrid::clipboardKey(QKeyEvent* event) {
         emit CopyRequested();
         return true;
     }
-    emit PasteRequested(QGuiApplication::clipboard()->text());
+    // The program that owns the clipboard may be slow to hand it over (Qt
+    // waits for it, up to its own time limit): the pointer says so meanwhile.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString texto = QGuiApplication::clipboard()->text();
+    QGuiApplication::restoreOverrideCursor();
+    emit PasteRequested(texto);
     // The user pasted: show where the screen left the current cell.
     syncViewToCurrent();
     if (!currentIsFixed())

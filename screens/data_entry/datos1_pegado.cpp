@@ -19,6 +19,30 @@ QString Cantidad(qsizetype cantidad, const char* singular, const char* plural) {
         QString::fromUtf8(cantidad == 1 ? singular : plural));
 }
 
+// The most a block can hold and still fit the largest grid: 32 766 rows of
+// four fields, each far longer than any number.
+constexpr qsizetype kMayorBloque = qsizetype(32766) * 4 * 64;
+
+// Why the clipboard's content is refused before anything is changed; empty
+// when it may be pasted.
+QString MotivoParaNoPegar(const QString& texto) {
+    if (texto.isEmpty())
+        return QStringLiteral("No se pudo pegar: el portapapeles está vacío, no contiene texto, o "
+                              "el programa que lo ofrece no respondió.");
+    if (texto.size() > kMayorBloque)
+        return QStringLiteral("No se pudo pegar: el contenido del portapapeles (%1 MB) es mucho "
+                              "mayor que lo que cabe en la tabla.")
+            .arg(texto.size() >> 20);
+    // Text from a spreadsheet has tabs and line breaks, and no other control
+    // character; binary data has them all.
+    const bool binario = std::any_of(texto.begin(), texto.end(), [](QChar c) {
+        return c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
+    });
+    if (binario)
+        return QStringLiteral("No se pudo pegar: el portapapeles no contiene celdas de texto.");
+    return {};
+}
+
 } // namespace
 
 // A block copied from a spreadsheet fills the grid from the current cell on.
@@ -29,6 +53,13 @@ QString Cantidad(qsizetype cantidad, const char* singular, const char* plural) {
 void Datos1::Tabla_Paste(const QString& texto) {
     if (!Tabla->isEnabled())
         return;
+    if (const QString motivo = MotivoParaNoPegar(texto); !motivo.isEmpty()) {
+        Hablar(motivo);
+        QMessageBox aviso(QMessageBox::Warning, QStringLiteral("Pegar Datos"), motivo,
+                          QMessageBox::Ok, this);
+        aviso.exec();
+        return;
+    }
     const BloqueTabulado bloque = LeerTabulado(texto);
     if (bloque.isEmpty())
         return;

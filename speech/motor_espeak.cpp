@@ -1,47 +1,51 @@
 #include "speech/motor_espeak.h"
 
+#include "speech/reproductor_audio.h"
 #include "speech/sintetizador_espeak.h"
 
-#include <QAudioSink>
-#include <QMediaDevices>
 #include <QMetaObject>
+#include <QThread>
 #include <mutex>
 #include <utility>
 
 namespace {
 
 constexpr int kBytesPorMuestra = 2;
-// A short device buffer keeps StopSpeech immediate even where closing the
-// stream lets what is already buffered play out.
-constexpr int kMsBufferSalida = 200;
-// Synthesis runs far faster than speech, so this much is queued within a few
-// milliseconds; starting with a margin keeps the sink from running dry.
-constexpr int kMsAntesDeSonar = 300;
-constexpr int kMsVigilancia = 50;
-// If the sink's clock never reaches the end of the phrase, it is released
-// this long after the phrase should have been over.
-constexpr qint64 kMsGracia = 2000;
+// The audio thread beats every 50 ms; this long without a beat, it is stuck
+// waiting on the sound server.
+constexpr qint64 kMsSinRespuesta = 1000;
+// One audio thread for the whole run, like the one sound server connection
+// Qt Multimedia keeps: that connection lives on the thread that first used
+// it. Never ended: a thread stuck on the sound server must not hang the end
+// of the program; it goes with the process.
+QThread* HiloDeAudio() {
+    static QThread* const hilo = [] {
+        auto* nuevo = new QThread;
+        nuevo->setObjectName(QStringLiteral("voz"));
+        nuevo->start();
+        return nuevo;
+    }();
+    return hilo;
+}
 
 } // namespace
 
 struct MotorEspeak::Destino {
     std::mutex mutex;
-    MotorEspeak* motor;
+    ReproductorAudio* reproductor;
 
-    explicit Destino(MotorEspeak* m) : motor(m) {}
+    explicit Destino(ReproductorAudio* r) : reproductor(r) {}
 
     // Runs on the synthesis thread. Once the engine is gone there is nobody to
     // play to, and the answer false abandons the phrase.
     bool Enviar(quint64 frase, QByteArray muestras, bool fin) {
         std::lock_guard lock(mutex);
-        if (motor == nullptr)
+        if (reproductor == nullptr)
             return false;
-        // Queued: the UI thread takes the samples in its own time; events still
-        // pending when the engine is destroyed are discarded with it.
         QMetaObject::invokeMethod(
-            motor,
-            [m = motor, frase, muestras = std::move(muestras), fin] {
-                m->Recibir(frase, muestras, fin);
+            reproductor,
+            [r = reproductor, frase, muestras = std::move(muestras), fin] {
+                r->Recibir(frase, muestras, fin);
             },
             Qt::QueuedConnection);
         return true;
@@ -49,27 +53,42 @@ struct MotorEspeak::Destino {
 };
 
 MotorEspeak::MotorEspeak(QObject* parent)
-    : QObject(parent), m_destino(std::make_shared<Destino>(this)) {
+    : QObject(parent), m_estado(std::make_shared<EstadoAudio>()) {
     const SintetizadorEspeak& sintetizador = SintetizadorEspeak::Instancia();
-    m_formato.setSampleRate(sintetizador.Frecuencia() > 0 ? sintetizador.Frecuencia() : 22050);
-    m_formato.setChannelCount(1);
-    m_formato.setSampleFormat(QAudioFormat::Int16);
+    QAudioFormat formato;
+    formato.setSampleRate(sintetizador.Frecuencia() > 0 ? sintetizador.Frecuencia() : 22050);
+    formato.setChannelCount(1);
+    formato.setSampleFormat(QAudioFormat::Int16);
 
-    m_vigilancia.setInterval(kMsVigilancia);
-    connect(&m_vigilancia, &QTimer::timeout, this, &MotorEspeak::Vigilar);
+    m_estado->latido = ReproductorAudio::Ahora();
+    m_reproductor = new ReproductorAudio(m_estado, formato);
+    m_reproductor->moveToThread(HiloDeAudio());
+    m_destino = std::make_shared<Destino>(m_reproductor);
+    QMetaObject::invokeMethod(m_reproductor, &ReproductorAudio::Iniciar, Qt::QueuedConnection);
 }
 
+// The player is not waited for: it goes on its own thread, which may be
+// stuck on the sound server.
 MotorEspeak::~MotorEspeak() {
     {
         std::lock_guard lock(m_destino->mutex);
-        m_destino->motor = nullptr;
+        m_destino->reproductor = nullptr;
     }
-    Cortar();
-    m_salida.reset();
+    if (m_cancelado)
+        m_cancelado->store(true);
+    m_estado->fraseActual = ++m_frase;
+    m_reproductor->deleteLater();
 }
 
 void MotorEspeak::StopSpeech() {
-    Cortar();
+    if (m_cancelado)
+        m_cancelado->store(true);
+    m_cancelado.reset();
+    m_hablando = false;
+    // Samples of the phrase cut short that are still on their way are
+    // dropped by the player as they arrive.
+    m_estado->fraseActual = ++m_frase;
+    QMetaObject::invokeMethod(m_reproductor, &ReproductorAudio::Cortar, Qt::QueuedConnection);
 }
 
 void MotorEspeak::SetSpeakingRate(int palabrasPorMinuto) {
@@ -81,9 +100,10 @@ void MotorEspeak::SetVolume(int volumen) {
 }
 
 void MotorEspeak::Speak(const QString& texto) {
-    Cortar();
-    if (!SintetizadorEspeak::Instancia().Disponible() ||
-        QMediaDevices::defaultAudioOutput().isNull())
+    StopSpeech();
+    // Tried even after the device failed: the player looks for it afresh,
+    // so the voice comes back with the sound server.
+    if (!SintetizadorEspeak::Instancia().Disponible() || SinRespuesta())
         return;
 
     auto cancelado = std::make_shared<std::atomic<bool>>(false);
@@ -108,6 +128,14 @@ void MotorEspeak::Speak(const QString& texto) {
     SintetizadorEspeak::Instancia().Encargar(std::move(pedido));
 }
 
+bool MotorEspeak::Speaking() const {
+    return m_hablando && m_estado->terminada < m_frase;
+}
+
+bool MotorEspeak::SinRespuesta() const {
+    return ReproductorAudio::Ahora() - m_estado->latido > kMsSinRespuesta;
+}
+
 bool MotorEspeak::Available() const {
     return UnavailableReason().isEmpty();
 }
@@ -116,82 +144,15 @@ QString MotorEspeak::UnavailableReason() const {
     if (!SintetizadorEspeak::Instancia().Disponible())
         return QStringLiteral(
             "La voz no está disponible: no se encuentra la voz española de espeak-ng.");
-    if (QMediaDevices::defaultAudioOutput().isNull())
+    if (SinRespuesta())
+        return QStringLiteral("La voz no está disponible: el servidor de sonido no responde.");
+    switch (m_estado->dispositivo.load()) {
+    case EstadoAudio::NoHay:
         return QStringLiteral("La voz no está disponible: no hay ningún dispositivo de sonido.");
-    if (m_fallaSalida)
+    case EstadoAudio::Falla:
         return QStringLiteral(
             "La voz no está disponible: no se pudo abrir el dispositivo de sonido.");
-    return QString();
-}
-
-void MotorEspeak::Recibir(quint64 frase, const QByteArray& muestras, bool fin) {
-    if (frase != m_frase)
-        return;
-    m_cola.Anadir(muestras);
-    if (fin)
-        m_cola.Completar();
-    const qint64 margen =
-        qint64(m_formato.sampleRate()) * kBytesPorMuestra * kMsAntesDeSonar / 1000;
-    if (!m_sonando && (m_cola.Completa() || m_cola.Pendientes() >= margen))
-        Arrancar();
-}
-
-void MotorEspeak::Arrancar() {
-    const QAudioDevice dispositivo = QMediaDevices::defaultAudioOutput();
-    if (dispositivo.isNull() || !dispositivo.isFormatSupported(m_formato)) {
-        m_fallaSalida = !dispositivo.isNull();
-        Cortar();
-        return;
+    default:
+        return QString();
     }
-    if (!m_salida || dispositivo != m_dispositivo) {
-        m_salida = std::make_unique<QAudioSink>(dispositivo, m_formato);
-        m_salida->setBufferSize(qsizetype(m_formato.sampleRate()) * kBytesPorMuestra *
-                                kMsBufferSalida / 1000);
-        connect(m_salida.get(), &QAudioSink::stateChanged, this, &MotorEspeak::AlCambiarEstado);
-        m_dispositivo = dispositivo;
-    }
-    m_sonando = true;
-    m_salida->start(&m_cola);
-    if (m_salida->error() != QAudio::NoError || m_salida->state() == QAudio::StoppedState) {
-        m_fallaSalida = true;
-        Cortar();
-        return;
-    }
-    m_fallaSalida = false;
-    m_reloj.start();
-    m_vigilancia.start();
-}
-
-void MotorEspeak::Vigilar() {
-    if (!m_sonando || !m_cola.atEnd())
-        return;
-    // Everything has gone to the device; the phrase is over once the device
-    // has played it too.
-    const qint64 duracionUs =
-        m_cola.Total() * 1000000 / (qint64(m_formato.sampleRate()) * kBytesPorMuestra);
-    if (m_salida->processedUSecs() >= duracionUs ||
-        m_reloj.elapsed() * 1000 >= duracionUs + kMsGracia * 1000)
-        Cortar();
-}
-
-void MotorEspeak::AlCambiarEstado() {
-    // A sink stops of its own accord only when the sound server fails or goes away.
-    if (m_sonando && m_salida->state() == QAudio::StoppedState &&
-        m_salida->error() != QAudio::NoError) {
-        m_fallaSalida = true;
-        Cortar();
-    }
-}
-
-void MotorEspeak::Cortar() {
-    if (m_cancelado)
-        m_cancelado->store(true);
-    m_cancelado.reset();
-    ++m_frase;
-    m_vigilancia.stop();
-    m_sonando = false;
-    m_hablando = false;
-    if (m_salida)
-        m_salida->stop();
-    m_cola.Vaciar();
 }

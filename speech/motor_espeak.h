@@ -3,20 +3,20 @@
 // played through Qt Multimedia. Speak returns at once and the phrase plays
 // while the screens stay usable; StopSpeech silences it at once.
 // Without a sound device or without the voice data it stays quiet and says
-// why through UnavailableReason.
+// why through UnavailableReason. Playing happens on a thread of its own
+// (ReproductorAudio): no call here ever waits on the sound server, and a
+// server that stops answering makes the voice quiet, with its reason, until
+// it answers again.
 
-#include "speech/cola_muestras.h"
 #include "speech/motor_voz.h"
 
-#include <QAudioDevice>
 #include <QAudioFormat>
-#include <QElapsedTimer>
 #include <QObject>
-#include <QTimer>
 #include <atomic>
 #include <memory>
 
-class QAudioSink;
+class ReproductorAudio;
+struct EstadoAudio;
 
 class MotorEspeak final : public QObject, public MotorVoz {
     Q_OBJECT
@@ -33,32 +33,22 @@ public:
     QString UnavailableReason() const override;
 
     // True from Speak until the phrase has been heard to its end or cut short.
-    bool Speaking() const { return m_hablando; }
+    bool Speaking() const;
 
 private:
     struct Destino;
 
-    void Recibir(quint64 frase, const QByteArray& muestras, bool fin);
-    void Arrancar();
-    void Vigilar();
-    void AlCambiarEstado();
-    void Cortar();
+    bool SinRespuesta() const;
 
-    // Lets the synthesis thread post samples here for as long as this engine lives.
+    std::shared_ptr<EstadoAudio> m_estado;
+    ReproductorAudio* m_reproductor = nullptr; // lives on the audio thread
+    // Lets the synthesis thread post samples to the player for as long as
+    // this engine lives.
     std::shared_ptr<Destino> m_destino;
     std::shared_ptr<std::atomic<bool>> m_cancelado; // of the phrase in progress
-    quint64 m_frase = 0; // samples of any other phrase are late and dropped
+    quint64 m_frase = 0;
+    bool m_hablando = false;
 
     int m_palabrasPorMinuto = 175; // espeak-ng's own defaults
     int m_volumen = 100;
-
-    QAudioFormat m_formato;
-    ColaMuestras m_cola;
-    QAudioDevice m_dispositivo;
-    std::unique_ptr<QAudioSink> m_salida; // declared after m_cola: it reads from it
-    QTimer m_vigilancia;
-    QElapsedTimer m_reloj;
-    bool m_hablando = false;
-    bool m_sonando = false; // the sink has been started for this phrase
-    bool m_fallaSalida = false;
 };

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace {
 
@@ -69,10 +70,12 @@ int Resolver(const QString& entrada, const QString& salida) {
 }
 
 bool PideSinVentanas(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        for (const char* opcion : {"--resolver", "--salida", "-h", "--help", "-v", "--version"})
-            if (std::strcmp(argv[i], opcion) == 0 || std::strncmp(argv[i], "--resolver=", 11) == 0)
-                return true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view opcion = argv[i];
+        if (opcion == "-h" || opcion == "--help" || opcion == "-v" || opcion == "--version" ||
+            opcion.starts_with("--resolver") || opcion.starts_with("--salida"))
+            return true;
+    }
     return false;
 }
 

@@ -32,7 +32,7 @@ ReproductorAudio::ReproductorAudio(std::shared_ptr<EstadoAudio> estado, const QA
 }
 
 ReproductorAudio::~ReproductorAudio() {
-    Callar();
+    Cortar();
     m_salida.reset();
 }
 
@@ -55,7 +55,7 @@ void ReproductorAudio::Recibir(quint64 frase, const QByteArray& muestras, bool f
     if (frase != m_estado->fraseActual)
         return; // cut short, or overtaken by a newer phrase
     if (frase != m_frase) {
-        Callar();
+        Cortar();
         m_frase = frase;
     }
     m_cola.Anadir(muestras);
@@ -65,10 +65,6 @@ void ReproductorAudio::Recibir(quint64 frase, const QByteArray& muestras, bool f
         qint64(m_formato.sampleRate()) * kBytesPorMuestra * kMsAntesDeSonar / 1000;
     if (!m_sonando && (m_cola.Completa() || m_cola.Pendientes() >= margen))
         Arrancar();
-}
-
-void ReproductorAudio::Cortar() {
-    Callar();
 }
 
 void ReproductorAudio::Arrancar() {
@@ -84,7 +80,7 @@ void ReproductorAudio::Arrancar() {
     }
     if (dispositivo.isNull() || !dispositivo.isFormatSupported(m_formato)) {
         m_estado->dispositivo = dispositivo.isNull() ? EstadoAudio::NoHay : EstadoAudio::Falla;
-        Callar();
+        Cortar();
         return;
     }
     if (!m_salida || dispositivo != m_dispositivo) {
@@ -100,7 +96,7 @@ void ReproductorAudio::Arrancar() {
     if (m_salida->error() != QAudio::NoError || m_salida->state() == QAudio::StoppedState) {
         m_estado->dispositivo = EstadoAudio::Falla;
         m_salida.reset(); // opened afresh next time: the server may be back
-        Callar();
+        Cortar();
         return;
     }
     m_estado->dispositivo = EstadoAudio::Hay;
@@ -118,7 +114,7 @@ void ReproductorAudio::Vigilar() {
         m_cola.Total() * 1000000 / (qint64(m_formato.sampleRate()) * kBytesPorMuestra);
     if (m_salida->processedUSecs() >= duracionUs ||
         m_reloj.elapsed() * 1000 >= duracionUs + kMsGracia * 1000)
-        Callar();
+        Cortar();
 }
 
 void ReproductorAudio::AlCambiarEstado() {
@@ -126,12 +122,12 @@ void ReproductorAudio::AlCambiarEstado() {
     if (m_sonando && m_salida->state() == QAudio::StoppedState &&
         m_salida->error() != QAudio::NoError) {
         m_estado->dispositivo = EstadoAudio::Falla;
-        Callar();
+        Cortar();
         m_salida.reset();
     }
 }
 
-void ReproductorAudio::Callar() {
+void ReproductorAudio::Cortar() {
     if (m_sonando && m_salida)
         m_salida->stop();
     m_sonando = false;

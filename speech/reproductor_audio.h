@@ -42,7 +42,6 @@ private:
     void Arrancar();
     void Vigilar();
     void AlCambiarEstado();
-    void Callar();
 
     std::shared_ptr<EstadoAudio> m_estado;
     QAudioFormat m_formato;

@@ -101,7 +101,7 @@ long Estado(const char* campo) {
 // shown. Peak RSS of the whole process. The resident size once the count is
 // confirmed is printed too: run-all.sh reads the real program's at the same
 // point, and the difference is what the program carries beyond this harness
-// (its voice, its multimedia back end, its splash screen).
+// (its voice, its sound server connection, its splash screen).
 int Memoria() {
     constexpr double kObjetivoMb = 80.0;
     long conCuenta = 0;

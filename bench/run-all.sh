@@ -115,8 +115,8 @@ harness_peak=$(awk -F'|' '/^MEMORIA\|/ { print $2 }' "$out/memoria.txt")
 harness_count=$(awk -F'|' '/^MEMORIA\|/ { print $3 }' "$out/memoria.txt")
 rows+=("$(grep '^FILA|' "$out/memoria.txt")")
 
-# The real program carries more than the harness (its voice, the multimedia
-# back end, the splash screen): read its resident size at the same point, the
+# The real program carries more than the harness (its voice, the sound
+# server connection, the splash screen): read its resident size at the same point, the
 # count of 32 766 confirmed, typed as a user would, and add the difference.
 real_count=""
 if command -v xdotool >/dev/null; then

@@ -12,8 +12,8 @@ set -euo pipefail
 
 PROGRAMA=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev
-  libespeak-ng-dev espeak-ng-data
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+  libespeak-ng-dev espeak-ng-data libpulse-dev
   liblapack-dev liblapacke-dev
   fonts-liberation fonts-dejavu-core
 )

@@ -9,7 +9,8 @@
 # made the default for the duration of the command, then removed and the old
 # default restored. Otherwise a private server is started for the command
 # (also as root, which needs no system mode) and stopped afterwards.
-# The command sees VELTRANA_NULL_SINK=<sink name>; its exit status is ours.
+# The command sees VELTRANA_NULL_SINK=<sink name>, and VELTRANA_PULSE_PID
+# when the server is its own; its exit status is ours.
 # With no PulseAudio to use or start, the exit status is 77, which CTest
 # reads as a skipped test.
 
@@ -41,6 +42,8 @@ cleanup() {
     if [ -n "$DAEMON_PID" ]; then
         kill "$DAEMON_PID" 2>/dev/null
         wait "$DAEMON_PID" 2>/dev/null
+        # A server the command started again in its place
+        [ -n "$TMPDIR_PULSE" ] && pkill -f -- "socket=$TMPDIR_PULSE/native" 2>/dev/null
     fi
     if [ -n "$TMPDIR_PULSE" ]; then
         rm -rf "$TMPDIR_PULSE"
@@ -81,6 +84,8 @@ else
         --load="module-null-sink sink_name=$SINK sink_properties=device.description=Veltrana_null_sink" &
     DAEMON_PID=$!
     export PULSE_SERVER="unix:$TMPDIR_PULSE/native"
+    # Ours to stop, kill and start again: tests of a failing server use it.
+    export VELTRANA_PULSE_PID="$DAEMON_PID"
     for _ in $(seq 1 50); do
         server_up && break
         if ! kill -0 "$DAEMON_PID" 2>/dev/null; then

@@ -11,13 +11,12 @@
 namespace {
 
 constexpr int kBytesPorMuestra = 2;
-// The audio thread beats every 50 ms; this long without a beat, it is stuck
+// The audio thread beats every 20 ms; this long without a beat, it is stuck
 // waiting on the sound server.
 constexpr qint64 kMsSinRespuesta = 1000;
-// One audio thread for the whole run, like the one sound server connection
-// Qt Multimedia keeps: that connection lives on the thread that first used
-// it. Never ended: a thread stuck on the sound server must not hang the end
-// of the program; it goes with the process.
+// One audio thread for the whole run, whichever engine plays. Never ended: a
+// thread stuck on the sound server must not hang the end of the program; it
+// goes with the process.
 QThread* HiloDeAudio() {
     static QThread* const hilo = [] {
         auto* nuevo = new QThread;
@@ -55,13 +54,12 @@ struct MotorEspeak::Destino {
 MotorEspeak::MotorEspeak(QObject* parent)
     : QObject(parent), m_estado(std::make_shared<EstadoAudio>()) {
     const SintetizadorEspeak& sintetizador = SintetizadorEspeak::Instancia();
-    QAudioFormat formato;
-    formato.setSampleRate(sintetizador.Frecuencia() > 0 ? sintetizador.Frecuencia() : 22050);
-    formato.setChannelCount(1);
-    formato.setSampleFormat(QAudioFormat::Int16);
+    // espeak-ng's voices all speak at 22 050 Hz; the rate is only unknown
+    // while espeak-ng is still starting.
+    const int frecuencia = sintetizador.Frecuencia() > 0 ? sintetizador.Frecuencia() : 22050;
 
     m_estado->latido = ReproductorAudio::Ahora();
-    m_reproductor = new ReproductorAudio(m_estado, formato);
+    m_reproductor = new ReproductorAudio(m_estado, frecuencia);
     m_reproductor->moveToThread(HiloDeAudio());
     m_destino = std::make_shared<Destino>(m_reproductor);
     QMetaObject::invokeMethod(m_reproductor, &ReproductorAudio::Iniciar, Qt::QueuedConnection);
@@ -141,11 +139,12 @@ bool MotorEspeak::Available() const {
 }
 
 QString MotorEspeak::UnavailableReason() const {
-    if (!SintetizadorEspeak::Instancia().Disponible())
+    const SintetizadorEspeak& sintetizador = SintetizadorEspeak::Instancia();
+    if (!sintetizador.Listo() || SinRespuesta())
+        return QStringLiteral("La voz no está disponible: el servidor de sonido no responde.");
+    if (!sintetizador.Disponible())
         return QStringLiteral(
             "La voz no está disponible: no se encuentra la voz española de espeak-ng.");
-    if (SinRespuesta())
-        return QStringLiteral("La voz no está disponible: el servidor de sonido no responde.");
     switch (m_estado->dispositivo.load()) {
     case EstadoAudio::NoHay:
         return QStringLiteral("La voz no está disponible: no hay ningún dispositivo de sonido.");

@@ -1,6 +1,6 @@
 #pragma once
 // The speech engine the application really uses: espeak-ng's Spanish voice,
-// played through Qt Multimedia. Speak returns at once and the phrase plays
+// played to the PulseAudio server. Speak returns at once and the phrase plays
 // while the screens stay usable; StopSpeech silences it at once.
 // Without a sound device or without the voice data it stays quiet and says
 // why through UnavailableReason. Playing happens on a thread of its own
@@ -10,7 +10,6 @@
 
 #include "speech/motor_voz.h"
 
-#include <QAudioFormat>
 #include <QObject>
 #include <atomic>
 #include <memory>

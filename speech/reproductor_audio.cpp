@@ -1,31 +1,35 @@
 #include "speech/reproductor_audio.h"
 
-#include <QAudioSink>
-#include <QMediaDevices>
+#include <algorithm>
 #include <chrono>
+#include <pulse/error.h>
+#include <pulse/simple.h>
 
 namespace {
 
 constexpr int kBytesPorMuestra = 2;
-// A short device buffer keeps StopSpeech immediate even where closing the
-// stream lets what is already buffered play out.
-constexpr int kMsBufferSalida = 200;
 // Synthesis runs far faster than speech, so this much is queued within a few
-// milliseconds; starting with a margin keeps the sink from running dry.
-constexpr int kMsAntesDeSonar = 300;
-constexpr int kMsVigilancia = 50;
-// If the sink's clock never reaches the end of the phrase, it is released
+// milliseconds; starting with a margin keeps the server from running dry.
+constexpr qint64 kMsAntesDeSonar = 300;
+// How far ahead of what is heard the server is fed. Little, so that cutting
+// a phrase short is immediate; enough to ride out a busy moment.
+constexpr qint64 kMsAdelanto = 100;
+constexpr int kMsVigilancia = 20;
+// If the server's clock never reaches the end of the phrase, it is released
 // this long after the phrase should have been over.
 constexpr qint64 kMsGracia = 2000;
-constexpr int kEsperasDispositivo = 20;
-constexpr int kMsEsperaDispositivo = 50;
+// With no server, or a failed one, it is looked for again this often, so the
+// voice comes back by itself.
+constexpr qint64 kMsEntreIntentos = 3000;
+// An idle connection keeps the sound card awake: it is let go after this
+// long, and made again for the next phrase.
+constexpr qint64 kMsConexionOciosa = 10000;
 
 } // namespace
 
-ReproductorAudio::ReproductorAudio(std::shared_ptr<EstadoAudio> estado, const QAudioFormat& formato)
-    : m_estado(std::move(estado)), m_formato(formato) {
-    // Children, so that they move to the audio thread with their owner.
-    m_cola.setParent(this);
+ReproductorAudio::ReproductorAudio(std::shared_ptr<EstadoAudio> estado, int frecuencia)
+    : m_estado(std::move(estado)), m_frecuencia(frecuencia) {
+    // A child, so that it moves to the audio thread with its owner.
     m_vigilancia.setParent(this);
     m_vigilancia.setInterval(kMsVigilancia);
     connect(&m_vigilancia, &QTimer::timeout, this, &ReproductorAudio::Vigilar);
@@ -33,7 +37,8 @@ ReproductorAudio::ReproductorAudio(std::shared_ptr<EstadoAudio> estado, const QA
 
 ReproductorAudio::~ReproductorAudio() {
     Cortar();
-    m_salida.reset();
+    if (m_conexion)
+        pa_simple_free(m_conexion);
 }
 
 qint64 ReproductorAudio::Ahora() {
@@ -41,14 +46,50 @@ qint64 ReproductorAudio::Ahora() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// The device is looked for here, not where the program starts: a sound
-// server that never answers then costs this thread, not the first window.
+qint64 ReproductorAudio::MsDeMuestras(qint64 bytes) const {
+    return bytes * 1000 / (qint64(m_frecuencia) * kBytesPorMuestra);
+}
+
+// The server is looked for here, not where the program starts: one that
+// never answers then costs this thread, not the first window.
 void ReproductorAudio::Iniciar() {
     m_estado->latido = Ahora();
-    m_estado->dispositivo = QMediaDevices::defaultAudioOutput().isNull() ? EstadoAudio::NoHay
-                                                                          : EstadoAudio::Hay;
+    Conectar();
     m_estado->latido = Ahora();
     m_vigilancia.start(); // also the heartbeat
+}
+
+bool ReproductorAudio::Conectar() {
+    m_ultimaActividad = Ahora();
+    const pa_sample_spec formato{PA_SAMPLE_S16LE, uint32_t(m_frecuencia), 1};
+    const auto bytes = [this](qint64 ms) {
+        return uint32_t(ms * m_frecuencia / 1000 * kBytesPorMuestra);
+    };
+    pa_buffer_attr memoria{};
+    memoria.maxlength = uint32_t(-1);
+    memoria.tlength = bytes(kMsAdelanto);
+    memoria.prebuf = bytes(kMsVigilancia);    // sound starts with the first samples
+    memoria.minreq = uint32_t(-1);
+    memoria.fragsize = uint32_t(-1);
+    int error = 0;
+    m_conexion = pa_simple_new(nullptr, "Veltrana", PA_STREAM_PLAYBACK, nullptr, "Voz",
+                               &formato, nullptr, &memoria, &error);
+    m_estado->latido = Ahora();
+    if (m_conexion == nullptr) {
+        const bool sinServidor = error == PA_ERR_CONNECTIONREFUSED ||
+                                 error == PA_ERR_INVALIDSERVER || error == PA_ERR_NOENTITY;
+        m_estado->dispositivo = sinServidor ? EstadoAudio::NoHay : EstadoAudio::Falla;
+        return false;
+    }
+    m_estado->dispositivo = EstadoAudio::Hay;
+    return true;
+}
+
+void ReproductorAudio::Desconectar(EstadoAudio::Dispositivo motivo) {
+    if (m_conexion)
+        pa_simple_free(m_conexion);
+    m_conexion = nullptr;
+    m_estado->dispositivo = motivo;
 }
 
 void ReproductorAudio::Recibir(quint64 frase, const QByteArray& muestras, bool fin) {
@@ -58,80 +99,78 @@ void ReproductorAudio::Recibir(quint64 frase, const QByteArray& muestras, bool f
         Cortar();
         m_frase = frase;
     }
-    m_cola.Anadir(muestras);
-    if (fin)
-        m_cola.Completar();
-    const qint64 margen =
-        qint64(m_formato.sampleRate()) * kBytesPorMuestra * kMsAntesDeSonar / 1000;
-    if (!m_sonando && (m_cola.Completa() || m_cola.Pendientes() >= margen))
-        Arrancar();
-}
-
-void ReproductorAudio::Arrancar() {
-    const QAudioDevice dispositivo = QMediaDevices::defaultAudioOutput();
-    // Qt learns of the devices a moment after it first connects to the
-    // sound server: the first phrase waits for them a little.
-    if (dispositivo.isNull() && m_esperas++ < kEsperasDispositivo) {
-        QTimer::singleShot(kMsEsperaDispositivo, this, [this, frase = m_frase] {
-            if (frase == m_frase && !m_sonando && frase == m_estado->fraseActual)
-                Arrancar();
-        });
+    m_muestras += muestras;
+    m_completa = m_completa || fin;
+    if (m_sonando || (!m_completa && MsDeMuestras(m_muestras.size()) < kMsAntesDeSonar))
         return;
-    }
-    if (dispositivo.isNull() || !dispositivo.isFormatSupported(m_formato)) {
-        m_estado->dispositivo = dispositivo.isNull() ? EstadoAudio::NoHay : EstadoAudio::Falla;
+    if (!m_conexion && !Conectar()) {
         Cortar();
         return;
-    }
-    if (!m_salida || dispositivo != m_dispositivo) {
-        m_salida = std::make_unique<QAudioSink>(dispositivo, m_formato);
-        m_salida->setBufferSize(qsizetype(m_formato.sampleRate()) * kBytesPorMuestra *
-                                kMsBufferSalida / 1000);
-        connect(m_salida.get(), &QAudioSink::stateChanged, this,
-                &ReproductorAudio::AlCambiarEstado);
-        m_dispositivo = dispositivo;
     }
     m_sonando = true;
-    m_salida->start(&m_cola);
-    if (m_salida->error() != QAudio::NoError || m_salida->state() == QAudio::StoppedState) {
-        m_estado->dispositivo = EstadoAudio::Falla;
-        m_salida.reset(); // opened afresh next time: the server may be back
+    m_ultimaActividad = Ahora();
+    if (!Alimentar()) {
+        Desconectar(EstadoAudio::Falla);
         Cortar();
-        return;
     }
-    m_estado->dispositivo = EstadoAudio::Hay;
-    m_esperas = kEsperasDispositivo; // only ever at the start
-    m_reloj.start();
+}
+
+// Tops the server up to kMsAdelanto ahead of what is heard. False when the
+// connection failed.
+bool ReproductorAudio::Alimentar() {
+    int error = 0;
+    const pa_usec_t retraso = pa_simple_get_latency(m_conexion, &error);
+    if (retraso == pa_usec_t(-1))
+        return false;
+    const qint64 msPorDelante = qint64(retraso / 1000);
+    const qint64 porEnviar = m_muestras.size() - m_enviados;
+    if (porEnviar == 0) {
+        const qint64 duracion = MsDeMuestras(m_muestras.size());
+        if (m_completa && (msPorDelante < kMsVigilancia / 2 || Ahora() - m_ultimaActividad > duracion + kMsGracia))
+            Cortar(); // heard to its end
+        return true;
+    }
+    qint64 cuantos = std::min(porEnviar, (kMsAdelanto - msPorDelante) * m_frecuencia / 1000 *
+                                             kBytesPorMuestra);
+    cuantos -= cuantos % kBytesPorMuestra;
+    if (cuantos <= 0)
+        return true;
+    if (pa_simple_write(m_conexion, m_muestras.constData() + m_enviados, std::size_t(cuantos),
+                        &error) < 0)
+        return false;
+    m_enviados += cuantos;
+    return true;
 }
 
 void ReproductorAudio::Vigilar() {
-    m_estado->latido = Ahora();
-    if (!m_sonando || !m_cola.atEnd())
+    const qint64 ahora = Ahora();
+    m_estado->latido = ahora;
+    if (m_sonando) {
+        if (!Alimentar()) {
+            Desconectar(EstadoAudio::Falla);
+            Cortar();
+        }
         return;
-    // Everything has gone to the device; the phrase is over once the device
-    // has played it too.
-    const qint64 duracionUs =
-        m_cola.Total() * 1000000 / (qint64(m_formato.sampleRate()) * kBytesPorMuestra);
-    if (m_salida->processedUSecs() >= duracionUs ||
-        m_reloj.elapsed() * 1000 >= duracionUs + kMsGracia * 1000)
-        Cortar();
-}
-
-void ReproductorAudio::AlCambiarEstado() {
-    // A sink stops of its own accord only when the sound server fails or goes away.
-    if (m_sonando && m_salida->state() == QAudio::StoppedState &&
-        m_salida->error() != QAudio::NoError) {
-        m_estado->dispositivo = EstadoAudio::Falla;
-        Cortar();
-        m_salida.reset();
     }
+    if (ahora - m_ultimaActividad < (m_conexion ? kMsConexionOciosa : kMsEntreIntentos))
+        return;
+    if (m_conexion)
+        Desconectar(EstadoAudio::Hay);
+    else if (m_estado->dispositivo != EstadoAudio::Hay)
+        Conectar();
 }
 
 void ReproductorAudio::Cortar() {
-    if (m_sonando && m_salida)
-        m_salida->stop();
+    if (m_sonando && m_conexion) {
+        int error = 0;
+        // What the server holds is dropped, not played out.
+        if (pa_simple_flush(m_conexion, &error) < 0)
+            Desconectar(EstadoAudio::Falla);
+    }
     m_sonando = false;
-    m_cola.Vaciar();
+    m_muestras.clear();
+    m_enviados = 0;
+    m_completa = false;
     quint64 antes = m_estado->terminada;
     while (antes < m_frase && !m_estado->terminada.compare_exchange_weak(antes, m_frase)) {
     }

@@ -1,22 +1,19 @@
 #pragma once
-// Plays the phrases of MotorEspeak on a thread of its own. Qt Multimedia
-// waits on the sound server in every call (opening the device, starting,
-// stopping): a server that stalls or never answers must stall this thread,
-// never the screens. What the screens need to know (whether a phrase is
-// still heard, whether there is a device, whether this thread is alive) is
-// published in EstadoAudio, read without waiting.
+// Plays the phrases of MotorEspeak on a thread of its own, straight to the
+// PulseAudio server (or PipeWire's stand-in for it). Every call to the sound
+// server may wait on it: a server that stalls or never answers must stall this
+// thread, never the screens. A connection that fails is dropped and made
+// afresh, so the voice comes back when the server does. What the screens need
+// to know (whether a phrase is still heard, whether there is a server, whether
+// this thread is alive) is published in EstadoAudio, read without waiting.
 
-#include "speech/cola_muestras.h"
-
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QElapsedTimer>
+#include <QByteArray>
 #include <QObject>
 #include <QTimer>
 #include <atomic>
 #include <memory>
 
-class QAudioSink;
+struct pa_simple;
 
 struct EstadoAudio {
     enum Dispositivo { Desconocido, Hay, NoHay, Falla };
@@ -28,7 +25,7 @@ struct EstadoAudio {
 
 class ReproductorAudio final : public QObject {
 public:
-    ReproductorAudio(std::shared_ptr<EstadoAudio> estado, const QAudioFormat& formato);
+    ReproductorAudio(std::shared_ptr<EstadoAudio> estado, int frecuencia);
     ~ReproductorAudio() override;
 
     // All on the audio thread, queued there by MotorEspeak.
@@ -39,18 +36,20 @@ public:
     static qint64 Ahora();
 
 private:
-    void Arrancar();
+    bool Conectar();
+    void Desconectar(EstadoAudio::Dispositivo motivo);
     void Vigilar();
-    void AlCambiarEstado();
+    bool Alimentar();
+    qint64 MsDeMuestras(qint64 bytes) const;
 
     std::shared_ptr<EstadoAudio> m_estado;
-    QAudioFormat m_formato;
-    quint64 m_frase = 0; // the phrase whose samples are queued
-    ColaMuestras m_cola;
-    QAudioDevice m_dispositivo;
-    std::unique_ptr<QAudioSink> m_salida; // declared after m_cola: it reads from it
+    int m_frecuencia;
+    pa_simple* m_conexion = nullptr;
+    quint64 m_frase = 0; // the phrase whose samples are held
+    QByteArray m_muestras;
+    qsizetype m_enviados = 0; // bytes of m_muestras already with the server
+    bool m_completa = false;  // the last samples of the phrase have arrived
+    bool m_sonando = false;   // sending started for this phrase
+    qint64 m_ultimaActividad = 0; // ms: the last phrase began, or a connection was tried
     QTimer m_vigilancia;
-    QElapsedTimer m_reloj;
-    bool m_sonando = false; // the sink has been started for this phrase
-    int m_esperas = 0;      // for the devices, at the start
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 #include <future>
@@ -15,6 +16,7 @@ namespace {
 constexpr int kMsPorBuffer = 50;
 // Above 200 espeak-ng compresses the peaks and the voice starts to distort.
 constexpr int kVolumenMaximo = 200;
+constexpr int kMsEsperaInicio = 150;
 
 QByteArray& RutaPedida() {
     static QByteArray ruta;
@@ -38,8 +40,17 @@ int AlSintetizar(short* onda, int cuantas, espeak_EVENT*) {
 } // namespace
 
 SintetizadorEspeak& SintetizadorEspeak::Instancia() {
-    static SintetizadorEspeak instancia;
-    return instancia;
+    // Ended with the program, unless espeak-ng is still stuck starting: then
+    // its thread goes with the process rather than hold up the exit.
+    struct Final {
+        SintetizadorEspeak* sintetizador = new SintetizadorEspeak;
+        ~Final() {
+            if (sintetizador->Listo())
+                delete sintetizador;
+        }
+    };
+    static Final final;
+    return *final.sintetizador;
 }
 
 void SintetizadorEspeak::UsarDatosEn(const QByteArray& ruta) {
@@ -60,11 +71,13 @@ SintetizadorEspeak::SintetizadorEspeak() {
         for (std::size_t i = 0; i < espacios.size(); ++i)
             blancos[i] = ' ';
         Iniciar();
+        m_listo.store(true, std::memory_order_release);
         iniciado.set_value();
         Trabajar();
     });
-    // Callers ask Disponible() straight away; loading the data takes a few ms.
-    listo.wait();
+    // Callers ask Disponible() straight away, and loading the data takes a
+    // few ms: worth a short wait, never a long one.
+    listo.wait_for(std::chrono::milliseconds(kMsEsperaInicio));
 }
 
 SintetizadorEspeak::~SintetizadorEspeak() {

@@ -40,11 +40,15 @@ public:
     SintetizadorEspeak& operator=(const SintetizadorEspeak&) = delete;
     ~SintetizadorEspeak();
 
+    // Whether espeak-ng has finished starting. It looks for a sound device as
+    // it starts, even though it never plays, and a sound server that never
+    // answers keeps it waiting for half a minute: nobody waits for that.
+    bool Listo() const { return m_listo.load(std::memory_order_acquire); }
     // Whether the Spanish voice loaded and really produces speech.
-    bool Disponible() const { return m_disponible; }
-    int Frecuencia() const { return m_frecuencia; } // samples per second, mono
+    bool Disponible() const { return Listo() && m_disponible; }
+    int Frecuencia() const { return Listo() ? m_frecuencia : 0; } // samples per second, mono
     // The espeak-ng-data directory in use; empty if espeak-ng did not start.
-    const QString& RutaDatos() const { return m_rutaDatos; }
+    QString RutaDatos() const { return Listo() ? m_rutaDatos : QString(); }
 
     // Queues a phrase behind those already waiting; returns at once.
     void Encargar(Pedido pedido);
@@ -55,6 +59,8 @@ private:
     bool Sintetizar(Pedido& pedido);
     void Trabajar();
 
+    // Written once by the synthesis thread before m_listo, read after it.
+    std::atomic<bool> m_listo{false};
     bool m_iniciado = false;
     bool m_disponible = false;
     int m_frecuencia = 0;

@@ -6,6 +6,9 @@
 
 #include <QtTest> // and with it all of QtCore
 #include <csignal>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <future>
@@ -49,6 +52,75 @@ Muestras Sintetizar(const QString& frase, int palabras = kPalabras, int volumen 
     return muestras;
 }
 
+// What the null sink plays, recorded from its monitor.
+class Grabacion {
+public:
+    bool Disponible() const {
+        return !m_sumidero.isEmpty() && !QStandardPaths::findExecutable("parec").isEmpty();
+    }
+    // It only records once data flows.
+    bool Empezar() {
+        m_parec.start("parec", {"--device=" + m_sumidero + ".monitor", "--raw",
+                                "--format=s16le", "--channels=1", "--rate=22050",
+                                "--latency-msec=20"});
+        return m_parec.waitForStarted(3000) && m_parec.waitForReadyRead(3000);
+    }
+    // Seconds heard, from the first audible sample to the last.
+    double Terminar() {
+        QTest::qWait(400);
+        m_parec.terminate();
+        m_parec.waitForFinished(3000);
+        const QByteArray grabado = m_parec.readAllStandardOutput();
+        return Tramo({reinterpret_cast<const std::int16_t*>(grabado.constData()),
+                      std::size_t(grabado.size()) / 2});
+    }
+
+private:
+    QString m_sumidero = qEnvironmentVariable("VELTRANA_NULL_SINK");
+    QProcess m_parec;
+};
+
+// A "sound server" that takes connections and never says a word, made the
+// one this process uses.
+class ServidorMudo {
+public:
+    bool Escuchar() {
+        m_ruta = QDir::temp().filePath(QStringLiteral("veltrana-mudo-%1").arg(getpid()));
+        sockaddr_un direccion{};
+        direccion.sun_family = AF_UNIX;
+        qstrncpy(direccion.sun_path, QFile::encodeName(m_ruta).constData(),
+                 sizeof direccion.sun_path);
+        m_socket = socket(AF_UNIX, SOCK_STREAM, 0);
+        if (m_socket < 0 || bind(m_socket, reinterpret_cast<sockaddr*>(&direccion),
+                                 sizeof direccion) != 0 || listen(m_socket, 16) != 0)
+            return false;
+        qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(m_ruta));
+        return true;
+    }
+    ~ServidorMudo() {
+        if (m_socket >= 0)
+            close(m_socket);
+        if (!m_ruta.isEmpty())
+            QFile::remove(m_ruta);
+    }
+
+private:
+    QString m_ruta;
+    int m_socket = -1;
+};
+
+// The command line of a running process, to start it again after a kill.
+QStringList OrdenDelProceso(pid_t proceso) {
+    QFile archivo(QStringLiteral("/proc/%1/cmdline").arg(proceso));
+    if (proceso <= 0 || !archivo.open(QIODevice::ReadOnly))
+        return {};
+    QStringList orden;
+    for (const QByteArray& parte : archivo.readAll().split('\0'))
+        if (!parte.isEmpty())
+            orden << QString::fromLocal8Bit(parte);
+    return orden;
+}
+
 } // namespace
 
 class PruebaVoz : public QObject {
@@ -59,6 +131,7 @@ private slots:
     // about two and a half seconds, most of it audible; and rate and volume
     // reach the voice, making a phrase as long and as loud as they say.
     void frases() {
+        QTRY_VERIFY_WITH_TIMEOUT(SintetizadorEspeak::Instancia().Listo(), 5000);
         QVERIFY2(SintetizadorEspeak::Instancia().Disponible() &&
                      SintetizadorEspeak::Instancia().Frecuencia() == kFrecuencia,
                  "the Spanish espeak-ng voice is missing (package espeak-ng-data)");
@@ -91,21 +164,17 @@ private slots:
     void reproduccion() {
         QFETCH(int, esperaMs);
         QFETCH(bool, ocupado);
-        const QString sumidero = qEnvironmentVariable("VELTRANA_NULL_SINK");
-        if (sumidero.isEmpty() || QStandardPaths::findExecutable("parec").isEmpty())
+        Grabacion grabacion;
+        if (!grabacion.Disponible())
             QSKIP("No PulseAudio null sink: run under scripts/with-null-sink.sh");
         auto motor = std::make_unique<MotorEspeak>();
-        QVERIFY2(motor->Available(), qPrintable(motor->UnavailableReason()));
+        QTRY_VERIFY2(motor->Available(), qPrintable(motor->UnavailableReason()));
         motor->SetSpeakingRate(kPalabras);
         motor->SetVolume(kVolumen);
         const QString frase = QStringLiteral("Resolución del sistema tridiagonal");
         double oirS = Tramo(Sintetizar(frase));
 
-        QProcess parec; // it only records once data flows
-        parec.start("parec", {"--device=" + sumidero + ".monitor", "--raw", "--format=s16le",
-                              "--channels=1", "--rate=22050", "--latency-msec=20"});
-        QVERIFY2(parec.waitForStarted(3000) && parec.waitForReadyRead(3000),
-                 "parec records nothing");
+        QVERIFY2(grabacion.Empezar(), "parec records nothing");
         QElapsedTimer reloj;
         reloj.start();
         motor->Speak(frase);
@@ -117,12 +186,7 @@ private slots:
             motor->StopSpeech();
         }
         QTRY_VERIFY_WITH_TIMEOUT(!motor->Speaking(), 8000);
-        QTest::qWait(400);
-        parec.terminate();
-        parec.waitForFinished(3000);
-        const QByteArray grabado = parec.readAllStandardOutput();
-        const double oidoS = Tramo({reinterpret_cast<const std::int16_t*>(grabado.constData()),
-                                    std::size_t(grabado.size()) / 2});
+        const double oidoS = grabacion.Terminar();
         // Allowing for the few hundredths of a second the device takes to start.
         QVERIFY2(std::abs(oidoS - oirS) < 0.15 && (esperaMs < 0 || oidoS < oirS + 0.04),
                  qPrintable(QStringLiteral("heard %1 s, expected %2 s").arg(oidoS).arg(oirS)));
@@ -135,43 +199,78 @@ private slots:
         QTest::qWait(50);
     }
 
-    // A sound server that stops answering in the middle of a phrase
-    // (SIGSTOP) never holds the caller's thread: every call returns at once,
-    // the voice says why it is quiet, and speaks again once the server is
-    // back (SIGCONT).
-    void servidorDetenido() {
-        QProcess pgrep;
-        pgrep.start("pgrep", {"-n", "-x", "pulseaudio"});
-        pgrep.waitForFinished(3000);
-        const pid_t servidor = pgrep.readAllStandardOutput().trimmed().toInt();
-        if (qEnvironmentVariable("VELTRANA_NULL_SINK").isEmpty() || servidor <= 0)
+    // A sound server that fails in the middle of a phrase never holds the
+    // caller's thread: every call returns at once, the voice says why it is
+    // quiet, and it is heard again once the server is back. The server is the
+    // one scripts/with-null-sink.sh started; "mudo" is a socket that accepts
+    // and never answers, and is run on its own by test_speech_servidor_mudo
+    // (Qt finds its sound server once per process).
+    void servidorEnFalla_data() {
+        QTest::addColumn<QString>("falla");
+        QTest::newRow("detenido") << "detenido";
+        QTest::newRow("reiniciado") << "reiniciado";
+        QTest::newRow("mudo") << "mudo";
+    }
+    void servidorEnFalla() {
+        QFETCH(QString, falla);
+        const pid_t servidor = qEnvironmentVariableIntValue("VELTRANA_PULSE_PID");
+        ServidorMudo mudo;
+        if (falla == "mudo" && !qEnvironmentVariableIsSet("VELTRANA_SERVIDOR_MUDO"))
+            QSKIP("run in a process of its own by the test test_speech_servidor_mudo");
+        if (falla != "mudo" && servidor <= 0)
             QSKIP("No PulseAudio of our own: run under scripts/with-null-sink.sh");
+        if (falla == "mudo")
+            QVERIFY(mudo.Escuchar());
+
+        QElapsedTimer llamadas;
+        llamadas.start();
         MotorEspeak motor;
         const QString frase = QStringLiteral("Introduzca el número de ecuaciones");
         motor.Speak(frase);
+        qint64 peor = llamadas.elapsed();
         QTest::qWait(500);
-        kill(servidor, SIGSTOP);
-        auto reanudar = qScopeGuard([servidor] { kill(servidor, SIGCONT); });
-        qint64 peor = 0;
+        const QStringList reinicio = OrdenDelProceso(servidor);
+        if (falla != "mudo")
+            kill(servidor, falla == "detenido" ? SIGSTOP : SIGKILL);
+        auto reanudar = qScopeGuard([&] {
+            if (falla == "detenido")
+                kill(servidor, SIGCONT);
+        });
         for (QElapsedTimer total; !total.isValid() || total.elapsed() < 2500;) {
             if (!total.isValid())
                 total.start();
-            QElapsedTimer llamadas;
-            llamadas.start();
+            llamadas.restart();
             motor.StopSpeech();
             motor.Speak(frase);
+            std::ignore = motor.UnavailableReason();
             peor = std::max(peor, llamadas.elapsed());
             QTest::qWait(100);
         }
         QVERIFY2(peor < 250, qPrintable(QStringLiteral("a call took %1 ms").arg(peor)));
-        QCOMPARE(motor.UnavailableReason(),
-                 "La voz no está disponible: el servidor de sonido no responde.");
+        if (falla != "reiniciado")
+            QCOMPARE(motor.UnavailableReason(),
+                     "La voz no está disponible: el servidor de sonido no responde.");
+        if (falla == "mudo")
+            return;
+
         reanudar.dismiss();
-        kill(servidor, SIGCONT);
-        QTRY_VERIFY_WITH_TIMEOUT(motor.Available(), 5000);
-        motor.Speak(frase);
-        QVERIFY(motor.Speaking());
-        QTRY_VERIFY_WITH_TIMEOUT(!motor.Speaking(), 8000);
+        if (falla == "detenido")
+            kill(servidor, SIGCONT);
+        else
+            QVERIFY2(QProcess::startDetached(reinicio.first(), reinicio.mid(1)),
+                     "pulseaudio did not start again");
+        Grabacion grabacion;
+        QDeadlineTimer plazo(20000);
+        double oidoS = 0;
+        while (oidoS < 1.0 && !plazo.hasExpired()) {
+            QTest::qWait(500);
+            if (!motor.Available() || !grabacion.Empezar())
+                continue;
+            motor.Speak(frase);
+            QTRY_VERIFY_WITH_TIMEOUT(!motor.Speaking(), 8000);
+            oidoS = grabacion.Terminar();
+        }
+        QVERIFY2(oidoS > 1.0, qPrintable(motor.UnavailableReason()));
     }
 
     // Quiet, saying why, with no sound server: the test test_speech_sin_sonido

@@ -1,5 +1,6 @@
 #include "app/boton_grafico.h"
 
+#include <QHash>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -8,8 +9,12 @@ BotonGrafico::BotonGrafico(const QString& caption, QWidget* parent) : QPushButto
     setAutoDefault(false);
 }
 
-void BotonGrafico::SetPicture(const QIcon& picture, int lado) {
-    m_picture = picture;
+void BotonGrafico::SetPicture(const QString& recurso, int lado) {
+    static QHash<QString, QIcon> iconos;
+    auto icono = iconos.find(recurso);
+    if (icono == iconos.end())
+        icono = iconos.insert(recurso, QIcon(recurso));
+    m_picture = *icono;
     m_lado = lado;
     update();
 }

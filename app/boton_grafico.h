@@ -12,7 +12,11 @@ class BotonGrafico : public QPushButton {
 public:
     explicit BotonGrafico(const QString& caption, QWidget* parent = nullptr);
 
-    void SetPicture(const QIcon& picture, int lado);
+    // The picture from the program's resources. One icon per picture for the
+    // whole run: Qt caches every icon's scaled pixmaps under the icon's own
+    // key, so an icon made afresh for each screen would add to the cache
+    // every time a screen is opened.
+    void SetPicture(const QString& recurso, int lado);
 
 protected:
     void paintEvent(QPaintEvent* e) override;

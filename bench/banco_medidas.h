@@ -217,3 +217,5 @@ inline void Anotar(const std::string& paso, std::int32_t n, const std::vector<do
 void MedirTablaMayor(const Sistema& s, int repeticiones, ContadorPinturas& pinturas);
 // One pass at the largest size; prints its peak memory.
 int Memoria();
+// Many small sessions, one after another; prints how much the program grew.
+int Ciclos(int cuantos);

@@ -32,6 +32,7 @@
 //                                        the table ("FILA|…" lines for run-all.sh);
 //                                        --n: that size only (for profiling)
 //   bench_pantallas --memoria            one pass at the largest size; peak RSS
+//   bench_pantallas --ciclos N           N small sessions in a row; the growth
 //
 // QT_QPA_PLATFORM defaults to offscreen; set it (xcb under Xvfb) to measure
 // on a real window system.
@@ -281,19 +282,24 @@ int main(int argc, char** argv) {
 
     int repeticiones = 11;
     bool memoria = false;
+    int ciclos = 0;
     std::vector<std::int32_t> tamanos(std::begin(kTamanos), std::end(kTamanos));
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--memoria") == 0)
             memoria = true;
+        else if (std::strcmp(argv[i], "--ciclos") == 0 && i + 1 < argc)
+            ciclos = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--repeticiones") == 0 && i + 1 < argc)
             repeticiones = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--n") == 0 && i + 1 < argc)
             tamanos = {std::clamp(std::atoi(argv[++i]), 4, int(kMayor))};
         else
-            Abortar("uso: bench_pantallas [--repeticiones N] [--n N] [--memoria]");
+            Abortar("uso: bench_pantallas [--repeticiones N] [--n N] [--memoria] [--ciclos N]");
     }
     if (memoria)
         return Memoria();
+    if (ciclos > 0)
+        return Ciclos(ciclos);
 
     std::printf("platform %s, decimal separator '%s', %d repetitions\n",
                 qPrintable(QGuiApplication::platformName()), qPrintable(QLocale().decimalPoint()),

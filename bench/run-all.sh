@@ -115,6 +115,13 @@ harness_peak=$(awk -F'|' '/^MEMORIA\|/ { print $2 }' "$out/memoria.txt")
 harness_count=$(awk -F'|' '/^MEMORIA\|/ { print $3 }' "$out/memoria.txt")
 rows+=("$(grep '^FILA|' "$out/memoria.txt")")
 
+# A long session: the screens gone through a thousand times; the resident
+# size must not creep up.
+echo "== memory growth over 1000 sessions"
+QT_QPA_PLATFORM=xcb "${with_bus[@]}" "$bin/bench_pantallas" --ciclos 1000 >"$out/ciclos.txt" 2>/dev/null ||
+    { echo "bench_pantallas --ciclos failed" >&2; exit 1; }
+rows+=("$(grep '^FILA|' "$out/ciclos.txt")")
+
 # The real program carries more than the harness (its voice, the sound
 # server connection, the splash screen): read its resident size at the same point, the
 # count of 32 766 confirmed, typed as a user would, and add the difference.

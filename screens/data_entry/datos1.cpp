@@ -90,7 +90,7 @@ void Datos1::CrearControles() {
                           Twips(5760, 3480, 1455, 855));
     Resolver = Colocar(new BotonGrafico(QStringLiteral("&Resolver"), this), "Resolver",
                        Twips(5760, 4440, 1455, 855));
-    Resolver->SetPicture(QIcon(QStringLiteral(":/veltrana/resolver.png")), kLadoImagen);
+    Resolver->SetPicture(QStringLiteral(":/veltrana/resolver.png"), kLadoImagen);
     BotonSalir = Colocar(new BotonGrafico(QStringLiteral("&Salir"), this), "BotonSalir",
                          Twips(5760, 5400, 1455, 855));
 
@@ -346,8 +346,8 @@ void Datos1::ComandoVoz_Click() {
 // be heard anyway.
 void Datos1::MostrarVoz(bool activa) {
     ComandoVoz->setText(activa ? QStringLiteral("Desactivar Voz") : QStringLiteral("Activar Voz"));
-    ComandoVoz->SetPicture(QIcon(activa ? QStringLiteral(":/veltrana/voz_activa.png")
-                                        : QStringLiteral(":/veltrana/voz_inactiva.png")),
+    ComandoVoz->SetPicture(activa ? QStringLiteral(":/veltrana/voz_activa.png")
+                                  : QStringLiteral(":/veltrana/voz_inactiva.png"),
                            kLadoImagen);
     ComandoVoz->setToolTip(MotivoDeSilencio());
 }

@@ -80,7 +80,7 @@ Respuesta::Respuesta(Aplicacion& app) : Pantalla(app, IdPantalla::Respuesta, kAn
     Command2 = new BotonGrafico(QStringLiteral("&Ingresar nuevos datos"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setGeometry(Twips(3480, 2880, 1815, 975));
-    Command2->SetPicture(QIcon(QStringLiteral(":/veltrana/nuevos_datos.png")), 32);
+    Command2->SetPicture(QStringLiteral(":/veltrana/nuevos_datos.png"), 32);
 
     Command1 = new BotonGrafico(QStringLiteral("&Salir"), this);
     Command1->setObjectName(QStringLiteral("Command1"));

@@ -38,7 +38,7 @@ if [[ ! -f $build/CMakeCache.txt ]]; then
         cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     fi
 fi
-targets=(veltrana bench_conversiones bench_grid bench_pantallas hola_qt)
+targets=(veltrana bench_conversiones bench_grid bench_pantallas bench_bloqueos hola_qt)
 for optional in bench_resolver bench_arranque; do
     if cmake --build "$build" --target help 2>/dev/null | grep -q "^$optional:"; then
         targets+=("$optional")
@@ -121,6 +121,20 @@ echo "== memory growth over 1000 sessions"
 QT_QPA_PLATFORM=xcb "${with_bus[@]}" "$bin/bench_pantallas" --ciclos 1000 >"$out/ciclos.txt" 2>/dev/null ||
     { echo "bench_pantallas --ciclos failed" >&2; exit 1; }
 rows+=("$(grep '^FILA|' "$out/ciclos.txt")")
+
+# --- stalls: the GUI thread while the desktop misbehaves -----------------------
+# The sound server's faults on a PulseAudio of the script's own; the one that
+# never answers and the clipboard's, on this X server.
+echo "== longest GUI stall during each fault"
+for fault in detenido reiniciado mudo dueno enorme; do
+    runner=("${with_bus[@]}")
+    [[ $fault == detenido || $fault == reiniciado ]] && runner+=("$root/scripts/with-null-sink.sh")
+    if row=$("${runner[@]}" "$bin/bench_bloqueos" "$fault" 2>/dev/null | grep '^FILA|'); then
+        rows+=("$row")
+    else
+        rows+=("FILA|longest GUI stall: $fault|-|-|-|-|< 250 ms|not run|no PulseAudio or X server to fail")
+    fi
+done
 
 # The real program carries more than the harness (its voice, the sound
 # server connection, the splash screen): read its resident size at the same point, the

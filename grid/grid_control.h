@@ -9,10 +9,11 @@
 // tools, enable it and give it the focus as any other control; QtGrid is the
 // implementation.
 
+#include "grid/clipboard_reader.h"
+
 #include <QRgb>
 #include <QString>
 #include <QTableView>
-
 #include <cstdint>
 
 struct CellColorPair {
@@ -62,6 +63,13 @@ public:
     // Puts the current cell back into editing, with its text.
     virtual void ReopenEdit() = 0;
 
+    // The most the clipboard may hold for a paste, in bytes of text: beyond
+    // it the transfer stops and the paste fails.
+    void SetLargestPaste(qsizetype bytes) { m_largestPaste = bytes; }
+
+protected:
+    qsizetype m_largestPaste = 64 << 20;
+
 signals:
     // The user finished editing the cell (row, col).
     void CellEdited(int row, int col);
@@ -70,6 +78,9 @@ signals:
     // rules for what a cell may hold. The current cell is then the one the
     // user sees as current, and the one the handler leaves current is shown.
     void PasteRequested(const QString& text);
+    // Ctrl+V found nothing to paste: no text, an owner that did not answer in
+    // time, or more than the largest paste.
+    void PasteFailed(ClipboardReader::Problem problem);
     // Ctrl+C with no editor open, when a screen listens: it decides what a
     // copy holds. With no listener the current cell's text is copied.
     void CopyRequested();

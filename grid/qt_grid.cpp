@@ -58,6 +58,8 @@ QtGrid::QtGrid(const QString& format, QWidget* parent) : GridControl(parent) {
                                                QKeyEvent* key) { endUserEdit(editor, leave, key); });
     setItemDelegate(m_delegate);
     m_notice = new AvisoLector(this);
+    m_clipboard = new ClipboardReader(this);
+    connect(m_clipboard, &ClipboardReader::finished, this, &QtGrid::clipboardRead);
 
     setSelectionMode(NoSelection);
     setEditTriggers(DoubleClicked | EditKeyPressed | AnyKeyPressed);

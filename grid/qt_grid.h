@@ -113,11 +113,13 @@ private:
     void moveAcross(bool forward);
     void adoptViewCurrent();
     bool clipboardKey(QKeyEvent* event);
+    void clipboardRead(const QString& text, ClipboardReader::Problem problem);
     void raisePendingEdit();
 
     GridModel* m_model = nullptr;
     GridDelegate* m_delegate = nullptr;
     AvisoLector* m_notice = nullptr;
+    ClipboardReader* m_clipboard = nullptr;
     QWidget* m_corner = nullptr;
     bool m_fixedColumn = false;
     QString m_cornerText;

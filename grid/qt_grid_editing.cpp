@@ -5,7 +5,6 @@
 #include "grid/qt_grid.h"
 
 #include <QAccessible>
-#include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMetaMethod>
@@ -217,17 +216,28 @@ bool QtGrid::clipboardKey(QKeyEvent* event) {
         emit CopyRequested();
         return true;
     }
-    // The program that owns the clipboard may be slow to hand it over (Qt
-    // waits for it, up to its own time limit): the pointer says so meanwhile.
+    // The program that owns the clipboard may be slow to hand it over: the
+    // pointer says so meanwhile, and the screens go on answering.
+    if (m_clipboard->Busy())
+        return true;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString texto = QGuiApplication::clipboard()->text();
+    m_clipboard->Read(m_largestPaste);
+    return true;
+}
+
+void QtGrid::clipboardRead(const QString& text, ClipboardReader::Problem problem) {
     QGuiApplication::restoreOverrideCursor();
-    emit PasteRequested(texto);
+    if (!isEnabled() || state() == EditingState)
+        return; // the user has moved on while the owner took its time
+    if (problem != ClipboardReader::Problem::None) {
+        emit PasteFailed(problem);
+        return;
+    }
+    emit PasteRequested(text);
     // The user pasted: show where the screen left the current cell.
     syncViewToCurrent();
     if (!currentIsFixed())
         scrollTo(currentIndex());
-    return true;
 }
 
 // Typing starts an edit; it never jumps to a matching cell.

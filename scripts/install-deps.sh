@@ -13,7 +13,7 @@ set -euo pipefail
 PROGRAMA=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-  libespeak-ng-dev espeak-ng-data libpulse-dev
+  libespeak-ng-dev espeak-ng-data libpulse-dev libxcb1-dev
   liblapack-dev liblapacke-dev
   fonts-liberation fonts-dejavu-core
 )
@@ -23,6 +23,8 @@ PRUEBAS=(
   # a desktop of their own: X server, window manager, session bus,
   # accessibility bus, keys, screenshots
   xvfb openbox dbus at-spi2-core python3-pyatspi xdotool x11-utils imagemagick
+  # another program to offer the clipboard
+  xclip
   # a sound server to play into
   pulseaudio pulseaudio-utils
   # a screen reader to listen with (scripts/orca-sesion.sh): Orca, its

@@ -100,8 +100,10 @@ void MotorEspeak::SetVolume(int volumen) {
 void MotorEspeak::Speak(const QString& texto) {
     StopSpeech();
     // Tried even after the device failed: the player looks for it afresh,
-    // so the voice comes back with the sound server.
-    if (!SintetizadorEspeak::Instancia().Disponible() || SinRespuesta())
+    // so the voice comes back with the sound server. While espeak-ng is still
+    // starting, the phrase waits in its queue.
+    const SintetizadorEspeak& sintetizador = SintetizadorEspeak::Instancia();
+    if ((sintetizador.Listo() && !sintetizador.Disponible()) || SinRespuesta())
         return;
 
     auto cancelado = std::make_shared<std::atomic<bool>>(false);

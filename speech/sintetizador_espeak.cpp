@@ -16,7 +16,7 @@ namespace {
 constexpr int kMsPorBuffer = 50;
 // Above 200 espeak-ng compresses the peaks and the voice starts to distort.
 constexpr int kVolumenMaximo = 200;
-constexpr int kMsEsperaInicio = 150;
+constexpr int kMsEsperaInicio = 50;
 
 QByteArray& RutaPedida() {
     static QByteArray ruta;

@@ -11,8 +11,13 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTest>
+#include <csignal>
 #include <functional>
 #include <variant>
 
@@ -204,6 +209,72 @@ private slots:
         g.SetCurrentRow(9);
         g.SetCellText(QStringLiteral("c"));
         QTRY_COMPARE(avisos.size(), 1);
+    }
+
+    // Ctrl+V on X11, the clipboard offered by another program (xclip): the
+    // key returns at once whatever the owner does, and the text, or why
+    // there is none, follows. test_grid_x11 runs it on Xvfb.
+    void pegado_x11_data() {
+        QTest::addColumn<QByteArray>("contenido");
+        QTest::addColumn<QString>("tipo"); // what xclip offers
+        QTest::addColumn<bool>("detenido");
+        QTest::addColumn<ClipboardReader::Problem>("problema");
+        using P = ClipboardReader::Problem;
+        QTest::newRow("text") << QByteArray("1\t2,5\n3\t4\n") << "UTF8_STRING" << false << P::None;
+        // Far beyond what one property holds: sent in pieces.
+        QTest::newRow("6 MB, in pieces")
+            << QByteArray(6 << 20, '7') << "UTF8_STRING" << false << P::None;
+        QTest::newRow("50 MB") << QByteArray(50 << 20, '7') << "UTF8_STRING" << false
+                               << P::TooLarge;
+        QTest::newRow("owner stopped") << QByteArray("1") << "UTF8_STRING" << true << P::NoAnswer;
+        QTest::newRow("an image, no text")
+            << QByteArray("\x89PNG") << "image/png" << false << P::NoText;
+    }
+    void pegado_x11() {
+        QFETCH(QByteArray, contenido);
+        QFETCH(QString, tipo);
+        QFETCH(bool, detenido);
+        QFETCH(ClipboardReader::Problem, problema);
+        if (QGuiApplication::platformName() != "xcb" ||
+            QStandardPaths::findExecutable("xclip").isEmpty())
+            QSKIP("needs X11 and xclip: run by test_grid_x11");
+        QtGrid g(kTabla);
+        g.SetLargestPaste(8 << 20);
+        QVERIFY(Mostrar(g));
+        QTemporaryFile archivo;
+        QVERIFY(archivo.open() && archivo.write(contenido) == contenido.size() && archivo.flush());
+        // In the foreground (-quiet), xclip is itself the owner.
+        QProcess xclip;
+        xclip.start("xclip",
+                    {"-quiet", "-selection", "clipboard", "-t", tipo, "-i", archivo.fileName()});
+        QVERIFY(xclip.waitForStarted());
+        const auto ofrecido = [] {
+            QProcess consulta;
+            consulta.start("xclip", {"-o", "-selection", "clipboard", "-t", "TARGETS"});
+            return consulta.waitForFinished() && consulta.exitCode() == 0;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(ofrecido(), 10000);
+        if (detenido)
+            kill(pid_t(xclip.processId()), SIGSTOP);
+        auto soltar = qScopeGuard([&] {
+            kill(pid_t(xclip.processId()), SIGCONT);
+            xclip.kill();
+            xclip.waitForFinished();
+        });
+
+        QSignalSpy pegados(&g, &GridControl::PasteRequested), fallos(&g, &GridControl::PasteFailed);
+        QElapsedTimer reloj;
+        reloj.start();
+        QTest::keyClick(&g, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY2(reloj.elapsed() < 250, qPrintable(QString::number(reloj.elapsed())));
+        QTRY_VERIFY_WITH_TIMEOUT(pegados.size() + fallos.size() == 1, 10000);
+        if (problema == ClipboardReader::Problem::None) {
+            QCOMPARE(pegados.size(), 1);
+            QCOMPARE(pegados.at(0).at(0).toString().toUtf8(), contenido);
+        } else {
+            QCOMPARE(fallos.size(), 1);
+            QCOMPARE(fallos.at(0).at(0).value<ClipboardReader::Problem>(), problema);
+        }
     }
 };
 

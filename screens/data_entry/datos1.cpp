@@ -100,6 +100,7 @@ void Datos1::CrearControles() {
     // A table's accessible description does not fall back on its tooltip.
     Tabla->setAccessibleName(QStringLiteral("Coeficientes de las ecuaciones"));
     Tabla->setAccessibleDescription(Tabla->toolTip());
+    Tabla->SetLargestPaste(kMayorPegado);
 
     // The tab order the screen was designed with: count box, voice, OK,
     // change count, grid, exit, solve, about.
@@ -129,6 +130,9 @@ void Datos1::ConectarManejadores() {
             [this](int row, int col) { Manejar([=, this] { Tabla_CellEdited(row, col); }); });
     connect(Tabla, &GridControl::PasteRequested, this,
             [this](const QString& texto) { Manejar([&, this] { Tabla_Paste(texto); }); });
+    connect(Tabla, &GridControl::PasteFailed, this, [this](ClipboardReader::Problem problema) {
+        Manejar([=, this] { Tabla_PasteFailed(problema); });
+    });
     NumeroEcuaciones->installEventFilter(this);
     if (Lector)
         connect(Lector, &LectorPantalla::ActivoCambiado, this,

@@ -5,6 +5,7 @@
 
 #include "app/datos1_publico.h"
 #include "app/pantalla.h"
+#include "grid/clipboard_reader.h"
 
 #include <cstdint>
 #include <vector>
@@ -62,6 +63,11 @@ private:
     void Resolver_Click();
     void Tabla_CellEdited(int row, int col);
     void Tabla_Paste(const QString& texto);
+    void Tabla_PasteFailed(ClipboardReader::Problem problema);
+    void NoPegar(const QString& motivo);
+    // The most a paste can hold and still fit the largest grid: 32 766 rows of
+    // four fields, each far longer than any number.
+    static constexpr qsizetype kMayorPegado = qsizetype(32766) * 4 * 64;
     void Abrir_Click();
     void Guardar_Click();
 

@@ -19,20 +19,18 @@ QString Cantidad(qsizetype cantidad, const char* singular, const char* plural) {
         QString::fromUtf8(cantidad == 1 ? singular : plural));
 }
 
-// The most a block can hold and still fit the largest grid: 32 766 rows of
-// four fields, each far longer than any number.
-constexpr qsizetype kMayorBloque = qsizetype(32766) * 4 * 64;
+const QString kSinTexto =
+    QStringLiteral("No se pudo pegar: el portapapeles está vacío o no contiene texto.");
+const QString kDemasiado = QStringLiteral(
+    "No se pudo pegar: el contenido del portapapeles es mucho mayor que lo que cabe en la tabla.");
 
 // Why the clipboard's content is refused before anything is changed; empty
 // when it may be pasted.
-QString MotivoParaNoPegar(const QString& texto) {
+QString MotivoParaNoPegar(const QString& texto, qsizetype mayor) {
     if (texto.isEmpty())
-        return QStringLiteral("No se pudo pegar: el portapapeles está vacío, no contiene texto, o "
-                              "el programa que lo ofrece no respondió.");
-    if (texto.size() > kMayorBloque)
-        return QStringLiteral("No se pudo pegar: el contenido del portapapeles (%1 MB) es mucho "
-                              "mayor que lo que cabe en la tabla.")
-            .arg(texto.size() >> 20);
+        return kSinTexto;
+    if (texto.size() > mayor)
+        return kDemasiado;
     // Text from a spreadsheet has tabs and line breaks, and no other control
     // character; binary data has them all.
     const bool binario = std::any_of(texto.begin(), texto.end(), [](QChar c) {
@@ -45,6 +43,28 @@ QString MotivoParaNoPegar(const QString& texto) {
 
 } // namespace
 
+void Datos1::Tabla_PasteFailed(ClipboardReader::Problem problema) {
+    switch (problema) {
+    case ClipboardReader::Problem::NoAnswer:
+        NoPegar(QStringLiteral("No se pudo pegar: el programa que ofrece el contenido del "
+                               "portapapeles no respondió."));
+        break;
+    case ClipboardReader::Problem::TooLarge:
+        NoPegar(kDemasiado);
+        break;
+    default:
+        NoPegar(kSinTexto);
+    }
+}
+
+// Nothing has changed: the user hears and reads why.
+void Datos1::NoPegar(const QString& motivo) {
+    Hablar(motivo);
+    QMessageBox aviso(QMessageBox::Warning, QStringLiteral("Pegar Datos"), motivo, QMessageBox::Ok,
+                      this);
+    aviso.exec();
+}
+
 // A block copied from a spreadsheet fills the grid from the current cell on.
 // No editor is reopened for a rejected field: one after another they would
 // hold the user in a chain of corrections. Every rejected field stays marked
@@ -53,11 +73,8 @@ QString MotivoParaNoPegar(const QString& texto) {
 void Datos1::Tabla_Paste(const QString& texto) {
     if (!Tabla->isEnabled())
         return;
-    if (const QString motivo = MotivoParaNoPegar(texto); !motivo.isEmpty()) {
-        Hablar(motivo);
-        QMessageBox aviso(QMessageBox::Warning, QStringLiteral("Pegar Datos"), motivo,
-                          QMessageBox::Ok, this);
-        aviso.exec();
+    if (const QString motivo = MotivoParaNoPegar(texto, kMayorPegado); !motivo.isEmpty()) {
+        NoPegar(motivo);
         return;
     }
     const BloqueTabulado bloque = LeerTabulado(texto);

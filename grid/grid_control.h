@@ -21,6 +21,16 @@ struct CellColorPair {
     QRgb fore; // text
 };
 
+// A cell as the bulk operations read and write it. A block read fills every
+// field; on writing, a field left empty (std::nullopt) leaves that part of
+// the cell as it was. Writing a text ends the cell's note, as SetCellText does.
+struct GridCell {
+    std::optional<QString> text;
+    std::optional<CellColorPair> colors;
+    std::optional<int> alignment; // as SetCellAlignment takes it; -1: the grid's own
+    std::optional<QString> note;
+};
+
 class GridControl : public QTableView {
     Q_OBJECT
 
@@ -62,6 +72,24 @@ public:
 
     // Puts the current cell back into editing, with its text.
     virtual void ReopenEdit() = 0;
+
+    // Bulk operations, beside the cursor ones: a block of cells, row by row,
+    // read or written in one go with one notice to the view, the current cell
+    // left where it is. Rows and columns count as for the current cell; a
+    // block reaching outside the grid is refused. In the fixed row and column
+    // only the text is kept.
+    virtual std::vector<GridCell> Block(std::int32_t row, std::int32_t col, std::int32_t rows,
+                                        std::int32_t cols) const = 0;
+    // cells.size() is a whole number of rows of `cols` cells.
+    virtual void SetBlock(std::int32_t row, std::int32_t col, std::int32_t cols,
+                          const std::vector<GridCell>& cells) = 0;
+    // A column from firstRow down: its texts and, when given, one alignment
+    // for them all. The cheaper write for a long column.
+    virtual void SetColumnText(std::int32_t col, std::int32_t firstRow, const QStringList& texts,
+                               std::optional<int> alignment = std::nullopt) = 0;
+    // The texts alone, the cheaper read.
+    virtual QStringList BlockText(std::int32_t row, std::int32_t col, std::int32_t rows,
+                                  std::int32_t cols) const = 0;
 
     // The most the clipboard may hold for a paste, in bytes of text: beyond
     // it the transfer stops and the paste fails.

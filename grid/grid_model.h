@@ -49,6 +49,12 @@ public:
                    Notice notice = Notice::Now);
     void setAlignment(int row, int column, std::optional<Qt::Alignment> alignment,
                       Notice notice = Notice::Now);
+    // A cell's own colours and alignment; std::nullopt: the view's.
+    std::optional<QRgb> foreground(int row, int column) const { return styleOf(row, column).fore; }
+    std::optional<QRgb> background(int row, int column) const { return styleOf(row, column).back; }
+    std::optional<Qt::Alignment> alignment(int row, int column) const {
+        return styleOf(row, column).alignment;
+    }
 
     // For screen readers, which hear a cell as its name and text (the
     // accessible text role): the name is the column's header followed by the

@@ -4,7 +4,6 @@
 #include "grid/qt_grid.h"
 
 #include "app/aviso_lector.h"
-#include "app/conversiones/conversiones.h"
 #include "grid/grid_format.h"
 #include "grid/grid_model.h"
 #include "solver/error_numerado.h"
@@ -17,17 +16,9 @@
 
 namespace {
 
-[[noreturn]] void Refuse() {
-    throw ErrorNumerado(NumeroError::Desbordamiento);
-}
-
 constexpr int kTwipsPerPixel = 15;
 // The classic default column width, 960 twips.
 constexpr int kDefaultColumnWidth = 64;
-
-bool SameColour(QRgb a, QRgb b) {
-    return (a & RGB_MASK) == (b & RGB_MASK);
-}
 
 QEvent::Type SyncEventType() {
     static const auto type = QEvent::Type(QEvent::registerEventType());
@@ -137,7 +128,7 @@ QModelIndex QtGrid::modelIndexOfCurrent() const {
 
 void QtGrid::checkColumn(int col) const {
     if (col < 0 || col >= columnCountWithFixed())
-        Refuse();
+        refuse();
 }
 
 // The program moves the current cell in long loops (numbering and filling
@@ -200,7 +191,7 @@ bool QtGrid::viewportEvent(QEvent* event) {
 
 void QtGrid::SetRowCount(std::int32_t rows) {
     if (rows < 0 || rows > kMaxRows)
-        Refuse();
+        refuse();
     if (rows == m_rowCount)
         return;
     cancelEditing();
@@ -223,7 +214,7 @@ std::int32_t QtGrid::RowCount() const {
 
 void QtGrid::SetCurrentRow(std::int32_t row) {
     if (row < 0 || row >= m_rowCount)
-        Refuse();
+        refuse();
     if (row == m_row)
         return;
     m_row = row;
@@ -246,59 +237,10 @@ std::int32_t QtGrid::CurrentCol() const {
     return m_col;
 }
 
-QString QtGrid::CellText() const {
-    const bool fixedColumn = m_col < columnOffset();
-    if (m_row == 0)
-        return fixedColumn ? m_cornerText
-                           : m_model->headerText(Qt::Horizontal, m_col - columnOffset());
-    if (fixedColumn)
-        return m_model->headerText(Qt::Vertical, m_row - 1);
-    return m_model->text(m_row - 1, m_col - columnOffset());
-}
-
-void QtGrid::SetCellText(const QString& text) {
-    constexpr auto held = GridModel::Notice::Held;
-    const bool fixedColumn = m_col < columnOffset();
-    if (m_row == 0 && fixedColumn) {
-        m_cornerText = text;
-        if (m_corner)
-            m_corner->update();
-        return;
-    }
-    postCatchUp();
-    if (m_row == 0) {
-        m_model->setHeaderText(Qt::Horizontal, m_col - columnOffset(), text, held);
-    } else if (fixedColumn) {
-        m_model->setHeaderText(Qt::Vertical, m_row - 1, text, held);
-    } else {
-        m_model->setText(m_row - 1, m_col - columnOffset(), text, held);
-        refreshOpenEditor();
-    }
-}
-
-// An edit stays open only on the current cell, so a write there is a write
-// to the cell being edited. The editor shows it at once: left with the old
-// text until the held notice arrives, it would put that text back if it
-// lost the focus first (the grid disabled, another window activated).
-void QtGrid::refreshOpenEditor() {
-    if (!m_editing.isValid())
-        return;
-    if (QWidget* editor = indexWidget(m_editing))
-        m_delegate->setEditorData(editor, m_editing);
-}
-
-void QtGrid::SetCellText(std::int32_t value) {
-    SetCellText(EnteroATexto(value));
-}
-
-void QtGrid::SetCellText(double value) {
-    SetCellText(DobleATexto(value, QLocale()));
-}
-
 void QtGrid::SetColumnWidth(int col, int twips) {
     checkColumn(col);
     if (twips < 0)
-        Refuse();
+        refuse();
     const int pixels = int((std::int64_t(twips) + kTwipsPerPixel / 2) / kTwipsPerPixel);
     if (col < columnOffset())
         verticalHeader()->setFixedWidth(pixels);
@@ -314,40 +256,6 @@ CellColorPair QtGrid::NormalColors() const {
 CellColorPair QtGrid::MarkColors() const {
     return {palette().color(QPalette::Active, QPalette::Highlight).rgb(),
             palette().color(QPalette::Active, QPalette::HighlightedText).rgb()};
-}
-
-void QtGrid::SetCellColors(CellColorPair colors) {
-    if (currentIsFixed())
-        return;
-    const CellColorPair normal = NormalColors();
-    const auto unlessNormal = [](QRgb colour, QRgb normalColour) -> std::optional<QRgb> {
-        if (SameColour(colour, normalColour))
-            return std::nullopt;
-        return colour;
-    };
-    postCatchUp();
-    m_model->setColors(m_row - 1, m_col - columnOffset(), unlessNormal(colors.fore, normal.fore),
-                       unlessNormal(colors.back, normal.back), GridModel::Notice::Held);
-}
-
-void QtGrid::SetCellAlignment(int alignment) {
-    if (alignment < 0 || alignment > 8)
-        Refuse();
-    if (currentIsFixed())
-        return;
-    // Left, centre, right in threes; top, centre, bottom within each three.
-    static constexpr Qt::Alignment kHorizontal[] = {Qt::AlignLeft, Qt::AlignHCenter,
-                                                    Qt::AlignRight};
-    static constexpr Qt::Alignment kVertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
-    postCatchUp();
-    m_model->setAlignment(m_row - 1, m_col - columnOffset(),
-                          kHorizontal[alignment / 3] | kVertical[alignment % 3],
-                          GridModel::Notice::Held);
-}
-
-void QtGrid::SetCellNote(const QString& note) {
-    if (!currentIsFixed())
-        m_model->setNote(m_row - 1, m_col - columnOffset(), note);
 }
 
 void QtGrid::ReopenEdit() {

@@ -58,6 +58,14 @@ public:
     void SetCellText(const QString& text) override;
     void SetCellText(std::int32_t value) override;
     void SetCellText(double value) override;
+    std::vector<GridCell> Block(std::int32_t row, std::int32_t col, std::int32_t rows,
+                                std::int32_t cols) const override;
+    void SetBlock(std::int32_t row, std::int32_t col, std::int32_t cols,
+                  const std::vector<GridCell>& cells) override;
+    QStringList BlockText(std::int32_t row, std::int32_t col, std::int32_t rows,
+                          std::int32_t cols) const override;
+    void SetColumnText(std::int32_t col, std::int32_t firstRow, const QStringList& texts,
+                       std::optional<int> alignment = std::nullopt) override;
     // 15 twips to a pixel, the unit of the screens' layout; for a fixed
     // column 0 the width is that of the row header.
     void SetColumnWidth(int col, int twips) override;
@@ -103,7 +111,13 @@ private:
     int columnCountWithFixed() const;
     bool currentIsFixed() const { return m_row < 1 || m_col < columnOffset(); }
     QModelIndex modelIndexOfCurrent() const;
+    [[noreturn]] static void refuse();
     void checkColumn(int col) const;
+    void checkBlock(std::int32_t row, std::int32_t col, std::int32_t rows, std::int32_t cols) const;
+    const QString& readText(std::int32_t row, std::int32_t col) const;
+    GridCell readCell(std::int32_t row, std::int32_t col, const CellColorPair& normal) const;
+    void writeCell(std::int32_t row, std::int32_t col, const GridCell& cell,
+                   const CellColorPair& normal);
     void currentMoved();
     void syncViewToCurrent();
     void postCatchUp();

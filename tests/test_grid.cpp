@@ -7,6 +7,7 @@
 #include "grid/grid_format.h"
 #include "grid/grid_model.h"
 #include "grid/qt_grid.h"
+#include "solver/error_numerado.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -209,6 +210,91 @@ private slots:
         g.SetCurrentRow(9);
         g.SetCellText(QStringLiteral("c"));
         QTRY_COMPARE(avisos.size(), 1);
+    }
+
+    // A block written in one go leaves every cell as the same writes made one
+    // cell at a time through the current cell, reads back as the cursor reads
+    // it, and reaches the view as one notice; a block reaching outside the
+    // grid is refused and changes nothing.
+    void bloques_data() {
+        QTest::addColumn<QRect>("bloque"); // x: column, y: row, as the grid counts them
+        QTest::newRow("one cell") << QRect(2, 3, 1, 1);
+        QTest::newRow("a row") << QRect(1, 2, 4, 1);
+        QTest::newRow("a column") << QRect(4, 1, 1, 6);
+        QTest::newRow("the whole grid, headers too") << QRect(0, 0, 5, 7);
+        QTest::newRow("at the bottom right edge") << QRect(3, 5, 2, 2);
+        QTest::newRow("past the bottom edge") << QRect(3, 5, 2, 3);
+        QTest::newRow("past the right edge") << QRect(4, 1, 2, 1);
+    }
+    void bloques() {
+        QFETCH(QRect, bloque);
+        QtGrid enBloque(kTabla), celdaACelda(kTabla);
+        for (QtGrid* g : {&enBloque, &celdaACelda})
+            g->SetRowCount(7);
+        std::vector<GridCell> celdas;
+        for (int i = 0; i < bloque.width() * bloque.height(); ++i) {
+            GridCell c;
+            if (i % 4 != 3)
+                c.text = QString::number(i);
+            if (i % 2)
+                c.colors = i % 4 == 1 ? enBloque.MarkColors() : enBloque.NormalColors();
+            if (i % 3 == 0)
+                c.alignment = i % 9 - 1;
+            if (i % 5 == 1)
+                c.note = QStringLiteral("nota %1").arg(i);
+            celdas.push_back(c);
+        }
+        const bool fuera = bloque.right() > 4 || bloque.bottom() > 6;
+        const auto todo = [](const QtGrid& g) {
+            QStringList visto;
+            for (int f = 0; f < 7; ++f)
+                for (int c = 0; c < 5; ++c) {
+                    const GridCell celda = g.Block(f, c, 1, 1).front();
+                    visto << QStringLiteral("%1|%2|%3|%4|%5")
+                                 .arg(*celda.text)
+                                 .arg(celda.colors->back)
+                                 .arg(celda.colors->fore)
+                                 .arg(*celda.alignment)
+                                 .arg(*celda.note);
+                }
+            return visto;
+        };
+        const QStringList antes = todo(enBloque);
+        QVERIFY(Mostrar(enBloque));
+        QSignalSpy avisos(enBloque.model(), &QAbstractItemModel::dataChanged);
+        try {
+            enBloque.SetBlock(bloque.y(), bloque.x(), bloque.width(), celdas);
+            QVERIFY(!fuera);
+        } catch (const ErrorNumerado&) {
+            QVERIFY(fuera);
+            QCOMPARE(todo(enBloque), antes);
+            return;
+        }
+        QTRY_VERIFY(avisos.size() > 0);
+        QCOMPARE(avisos.size(), 1);
+
+        for (int i = 0; i < int(celdas.size()); ++i) {
+            celdaACelda.SetCurrentRow(bloque.y() + i / bloque.width());
+            celdaACelda.SetCurrentCol(bloque.x() + i % bloque.width());
+            const GridCell& c = celdas[std::size_t(i)];
+            if (c.text)
+                celdaACelda.SetCellText(*c.text);
+            if (c.colors)
+                celdaACelda.SetCellColors(*c.colors);
+            if (c.alignment && *c.alignment >= 0) // -1: as it was, the grid's own
+                celdaACelda.SetCellAlignment(*c.alignment);
+            if (c.note)
+                celdaACelda.SetCellNote(*c.note);
+        }
+        QCOMPARE(todo(enBloque), todo(celdaACelda));
+        QStringList leidos;
+        for (int i = 0; i < int(celdas.size()); ++i) {
+            celdaACelda.SetCurrentRow(bloque.y() + i / bloque.width());
+            celdaACelda.SetCurrentCol(bloque.x() + i % bloque.width());
+            leidos << celdaACelda.CellText();
+        }
+        QCOMPARE(enBloque.BlockText(bloque.y(), bloque.x(), bloque.height(), bloque.width()),
+                 leidos);
     }
 
     // Ctrl+V on X11, the clipboard offered by another program (xclip): the

@@ -293,20 +293,22 @@ void Datos1::Tabla_CellEdited(int row, int col) {
 // current cell. One that is not a number keeps its text, so the user sees
 // what to correct.
 bool Datos1::ComprobarCelda(std::int32_t fila, std::int32_t columna) {
+    Tabla->SetCurrentRow(fila);
+    Tabla->SetCurrentCol(columna);
+    const GridCell celda = CeldaComprobada(Tabla->CellText(), Reglas());
+    Tabla->SetBlock(fila, columna, 1, {celda});
+    return celda.note->isEmpty();
+}
+
+// A cell as the check leaves it: a number rewritten in the program's form,
+// right-aligned, in the normal colours; anything else as it was typed,
+// marked, with the reason for screen readers.
+GridCell Datos1::CeldaComprobada(const QString& texto, const ReglasDeCelda& reglas) {
     try {
-        Tabla->SetCurrentRow(fila);
-        Tabla->SetCurrentCol(columna);
-        const double valor = TextoADoble(Tabla->CellText(), QLocale());
-        Tabla->SetCellText(valor);
-        Tabla->SetCellColors(Tabla->NormalColors());
-        Tabla->SetCellAlignment(kAlineacionDerecha);
-        return true;
+        const double valor = TextoADoble(texto, reglas.regional);
+        return {DobleATexto(valor, reglas.regional), reglas.normal, kAlineacionDerecha, QString()};
     } catch (const ErrorNumerado& error) {
-        Tabla->SetCurrentRow(fila);
-        Tabla->SetCurrentCol(columna);
-        Tabla->SetCellColors(Tabla->MarkColors());
-        Tabla->SetCellNote(MotivoDelRechazo(error));
-        return false;
+        return {texto, reglas.marcada, {}, MotivoDelRechazo(error)};
     }
 }
 

@@ -5,8 +5,9 @@
 
 #include "app/datos1_publico.h"
 #include "app/pantalla.h"
-#include "grid/clipboard_reader.h"
+#include "grid/grid_control.h"
 
+#include <QLocale>
 #include <cstdint>
 #include <vector>
 
@@ -78,7 +79,14 @@ private:
     };
     void LeerCoeficientes(Coeficientes& coeficientes);
     bool ComprobarCelda(std::int32_t fila, std::int32_t columna);
-    bool PegarCelda(std::int32_t fila, std::int32_t columna, const QString& campo);
+    // What the check needs, looked up once for a whole block of cells.
+    struct ReglasDeCelda {
+        QLocale regional;
+        CellColorPair normal;
+        CellColorPair marcada;
+    };
+    ReglasDeCelda Reglas() const { return {QLocale(), Tabla->NormalColors(), Tabla->MarkColors()}; }
+    static GridCell CeldaComprobada(const QString& texto, const ReglasDeCelda& reglas);
     void AvisarOmitidas(qsizetype pegadas, qsizetype filas, qsizetype columnas);
     void PrepararArchivos();
     bool LeerTablaParaGuardar(SistemaLeido& sistema);

@@ -74,21 +74,20 @@ void Datos1::AbrirSistema(const QString& ruta) {
     const auto n = std::int32_t(sistema.Filas());
     NumeroEcuaciones->setText(EnteroATexto(n));
     ConfirmarCuenta();
-    for (std::int32_t fila = 1; fila <= n; ++fila) {
-        Tabla->SetCurrentRow(fila);
-        for (int columna = 1; columna <= kColumnas; ++columna) {
-            Tabla->SetCurrentCol(columna);
-            const double valor = sistema.columnas[std::size_t(columna - 1)][std::size_t(fila - 1)];
-            // Read as a typed cell is checked, and shown as a checked one.
-            if (SistemaLeido::Vacio(valor)) {
-                Tabla->SetCellText(QString());
-            } else {
-                Tabla->SetCellText(valor);
-                Tabla->SetCellAlignment(kAlineacionDerecha);
-            }
-            Tabla->SetCellColors(Tabla->NormalColors());
+    // Read as a typed cell is checked, and shown as a checked one.
+    std::vector<GridCell> celdas;
+    celdas.reserve(std::size_t(n) * kColumnas);
+    for (std::size_t fila = 0; fila < std::size_t(n); ++fila)
+        for (const std::vector<double>& columna : sistema.columnas) {
+            if (SistemaLeido::Vacio(columna[fila]))
+                celdas.push_back({QString(), Tabla->NormalColors(), {}, {}});
+            else
+                celdas.push_back({DobleATexto(columna[fila], QLocale()),
+                                  Tabla->NormalColors(),
+                                  kAlineacionDerecha,
+                                  {}});
         }
-    }
+    Tabla->SetBlock(1, 1, kColumnas, celdas);
     Tabla->SetCurrentRow(1);
     Tabla->SetCurrentCol(1);
     SetPuntero(Puntero::Predeterminado);
@@ -132,30 +131,26 @@ bool Datos1::LeerTablaParaGuardar(SistemaLeido& sistema) {
                                      "de ecuaciones."));
         return false;
     }
-    const std::int32_t filaActual = Tabla->CurrentRow();
-    const std::int32_t columnaActual = Tabla->CurrentCol();
     const QLocale regional;
-    for (std::int32_t fila = 1; fila < Tabla->RowCount(); ++fila) {
-        Tabla->SetCurrentRow(fila);
-        for (int columna = 1; columna <= kColumnas; ++columna) {
+    const QStringList textos = Tabla->BlockText(1, 1, Tabla->RowCount() - 1, kColumnas);
+    for (qsizetype i = 0; i < textos.size(); ++i) {
+        const int columna = int(i % kColumnas) + 1;
+        try {
+            sistema.columnas[std::size_t(columna - 1)].push_back(
+                textos[i].isEmpty() ? std::numeric_limits<double>::quiet_NaN()
+                                    : TextoADoble(textos[i], regional));
+        } catch (const ErrorNumerado&) {
+            const auto fila = std::int32_t(i / kColumnas) + 1;
+            AvisarArchivo(QStringLiteral("La celda %1%2 no contiene un número. Corríjala y "
+                                         "guarde de nuevo.")
+                              .arg(QChar(u'A' + columna - 1))
+                              .arg(fila));
+            Tabla->SetCurrentRow(fila); // the cell to correct becomes the current one
             Tabla->SetCurrentCol(columna);
-            const QString texto = Tabla->CellText();
-            try {
-                sistema.columnas[std::size_t(columna - 1)].push_back(
-                    texto.isEmpty() ? std::numeric_limits<double>::quiet_NaN()
-                                    : TextoADoble(texto, regional));
-            } catch (const ErrorNumerado&) {
-                AvisarArchivo(QStringLiteral("La celda %1%2 no contiene un número. Corríjala y "
-                                             "guarde de nuevo.")
-                                  .arg(QChar(u'A' + columna - 1))
-                                  .arg(fila));
-                Tabla->setFocus(Qt::OtherFocusReason);
-                return false; // the cell to correct stays the current one
-            }
+            Tabla->setFocus(Qt::OtherFocusReason);
+            return false;
         }
     }
-    Tabla->SetCurrentRow(filaActual);
-    Tabla->SetCurrentCol(columnaActual);
     return true;
 }
 

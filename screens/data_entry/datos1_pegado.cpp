@@ -6,6 +6,7 @@
 
 #include <QMessageBox>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -88,6 +89,16 @@ void Datos1::Tabla_Paste(const QString& texto) {
         std::min<qsizetype>(bloque.size(), Tabla->RowCount() - filaInicio);
     const qsizetype columnasQueCaben = kColumnaD - columnaInicio + 1;
 
+    // The block that fits, written in one go: a field checked as a typed cell
+    // is; an empty one empties its cell, like one never typed into (solving
+    // reads it as zero, so there is nothing to correct: a spreadsheet holding
+    // a system leaves the first A and the last C empty). Cells a short row
+    // does not reach stay as they were.
+    std::vector<GridCell> celdas(std::size_t(filasQueCaben * columnasQueCaben));
+    const ReglasDeCelda reglas = Reglas();
+    const auto enBlanco = [](const QString& campo) {
+        return std::all_of(campo.begin(), campo.end(), [](QChar c) { return c.isSpace(); });
+    };
     qsizetype pegadas = 0;
     qsizetype columnasDelBloque = 0;
     std::int32_t filaFinal = filaInicio;
@@ -98,17 +109,19 @@ void Datos1::Tabla_Paste(const QString& texto) {
         columnasDelBloque = std::max(columnasDelBloque, campos.size());
         if (i >= filasQueCaben)
             continue;
-        const std::int32_t fila = filaInicio + std::int32_t(i);
         for (qsizetype j = 0; j < std::min(campos.size(), columnasQueCaben); ++j) {
-            const std::int32_t columna = columnaInicio + std::int32_t(j);
+            GridCell& celda = celdas[std::size_t(i * columnasQueCaben + j)];
             ++pegadas;
-            if (!PegarCelda(fila, columna, campos[j]) && !rechazada) {
-                rechazada = true;
-                filaFinal = fila;
-                columnaFinal = columna;
+            celda = enBlanco(campos[j]) ? GridCell{QString(), reglas.normal, {}, {}}
+                                        : CeldaComprobada(campos[j], reglas);
+            if (celda.note && !celda.note->isEmpty() && !std::exchange(rechazada, true)) {
+                filaFinal = filaInicio + std::int32_t(i);
+                columnaFinal = columnaInicio + std::int32_t(j);
             }
         }
     }
+    if (!celdas.empty())
+        Tabla->SetBlock(filaInicio, columnaInicio, std::int32_t(columnasQueCaben), celdas);
     Tabla->SetCurrentRow(filaFinal);
     Tabla->SetCurrentCol(columnaFinal);
     DatosCambiados();
@@ -117,21 +130,6 @@ void Datos1::Tabla_Paste(const QString& texto) {
     const qsizetype columnasOmitidas = std::max<qsizetype>(columnasDelBloque - columnasQueCaben, 0);
     if (filasOmitidas > 0 || columnasOmitidas > 0)
         AvisarOmitidas(pegadas, filasOmitidas, columnasOmitidas);
-}
-
-// An empty field empties the cell, like one never typed into: solving reads
-// it as zero, so there is nothing to correct (a spreadsheet holding a system
-// leaves the first A and the last C empty).
-bool Datos1::PegarCelda(std::int32_t fila, std::int32_t columna, const QString& campo) {
-    Tabla->SetCurrentRow(fila);
-    Tabla->SetCurrentCol(columna);
-    if (campo.trimmed().isEmpty()) {
-        Tabla->SetCellText(QString());
-        Tabla->SetCellColors(Tabla->NormalColors());
-        return true;
-    }
-    Tabla->SetCellText(campo);
-    return ComprobarCelda(fila, columna);
 }
 
 void Datos1::AvisarOmitidas(qsizetype pegadas, qsizetype filas, qsizetype columnas) {

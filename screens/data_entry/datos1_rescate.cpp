@@ -117,18 +117,18 @@ void Datos1::OfrecerRescate() {
     }
     NumeroEcuaciones->setText(EnteroATexto(filas));
     ConfirmarCuenta();
+    // Checked again, so a refused cell comes back marked; an empty one is
+    // left as it is.
+    std::vector<GridCell> celdas(std::size_t(filas) * 4);
+    const ReglasDeCelda reglas = Reglas();
     for (std::int32_t fila = 1; fila <= filas; ++fila) {
         const QList<QByteArray> campos = lineas.at(fila).split('\t');
-        for (int columna = 1; columna <= 4 && columna <= campos.size(); ++columna) {
-            const QString celda = QString::fromUtf8(campos.at(columna - 1));
-            if (celda.isEmpty())
-                continue;
-            Tabla->SetCurrentRow(fila);
-            Tabla->SetCurrentCol(columna);
-            Tabla->SetCellText(celda);
-            ComprobarCelda(fila, columna); // a refused cell comes back marked
-        }
+        for (int columna = 1; columna <= 4 && columna <= campos.size(); ++columna)
+            if (const QString celda = QString::fromUtf8(campos.at(columna - 1)); !celda.isEmpty())
+                celdas[std::size_t(fila - 1) * 4 + std::size_t(columna - 1)] =
+                    CeldaComprobada(celda, reglas);
     }
+    Tabla->SetBlock(1, 1, 4, celdas);
     Tabla->SetCurrentRow(1);
     Tabla->SetCurrentCol(1);
     NumeroEcuaciones->setText(QString::fromUtf8(lineas.at(0)));

@@ -61,25 +61,39 @@ void Datos1::Resolver_Click() {
     App().Descargar(IdPantalla::Datos1);
 }
 
-// Row by row, A to D; an empty cell counts as zero and is shown as such.
+// Row by row, A to D; an empty cell counts as zero and is shown as such. A
+// cell that holds no number stops the reading there and becomes the current
+// cell; the empty cells before it already show their zeros.
 void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
     std::vector<double>* columnas[] = {&coeficientes.A, &coeficientes.B, &coeficientes.C,
                                        &coeficientes.D};
     const QLocale regional;
-    Tabla->SetCurrentCol(1);
-    for (std::int32_t i = 1; i <= m_n; ++i) {
-        Tabla->SetCurrentRow(i);
-        for (int c = 1; c <= 4; ++c) {
-            Tabla->SetCurrentCol(c);
-            QString texto = Tabla->CellText();
-            if (texto.isEmpty()) {
-                texto = QStringLiteral("0");
-                Tabla->SetCellText(texto);
-                Tabla->SetCellAlignment(kAlineacionDerecha); // lined up with the checked cells
-            }
-            (*columnas[c - 1])[static_cast<std::size_t>(i) - 1] = TextoADoble(texto, regional);
+    const QStringList textos = Tabla->BlockText(1, 1, m_n, 4);
+    // Few cells are left empty (a system's first A and last C): each one is
+    // written on its own.
+    std::vector<qsizetype> vacias;
+    const auto escribirCeros = [&] {
+        const GridCell cero{QStringLiteral("0"), {}, kAlineacionDerecha, {}};
+        for (const qsizetype i : vacias)
+            Tabla->SetBlock(std::int32_t(i / 4) + 1, int(i % 4) + 1, 1, {cero});
+    };
+    for (qsizetype i = 0; i < textos.size(); ++i) {
+        double& valor = (*columnas[i % 4])[std::size_t(i / 4)];
+        if (textos[i].isEmpty()) {
+            valor = 0; // shown as 0, lined up with the checked cells
+            vacias.push_back(i);
+            continue;
+        }
+        try {
+            valor = TextoADoble(textos[i], regional);
+        } catch (const ErrorNumerado&) {
+            escribirCeros();
+            Tabla->SetCurrentRow(std::int32_t(i / 4) + 1);
+            Tabla->SetCurrentCol(int(i % 4) + 1);
+            throw;
         }
     }
+    escribirCeros();
 }
 
 void Datos1::AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda) {

@@ -116,14 +116,13 @@ void Respuesta::Form_Activate() {
 void Respuesta::LlenarIncognitas(std::int32_t n) {
     // The solve wrote the values out in the user's format while it checked them.
     const QStringList& valores = App().Modulo().TextosSolucion;
-    for (std::int32_t i = 1; i <= n; ++i) {
-        Incognitas->SetCurrentRow(i);
-        Incognitas->SetCurrentCol(0);
-        Incognitas->SetCellText(QLatin1Char('x') + QString::number(i));
-        Incognitas->SetCurrentCol(1);
-        Incognitas->SetCellText(valores.at(i - 1));
-        Incognitas->SetCellAlignment(kDerecha); // numbers line up by their last digit
-    }
+    QStringList nombres;
+    nombres.reserve(n);
+    for (std::int32_t i = 1; i <= n; ++i)
+        nombres << QLatin1Char('x') + QString::number(i);
+    Incognitas->SetColumnText(0, 1, nombres);
+    // Numbers line up by their last digit.
+    Incognitas->SetColumnText(1, 1, valores.mid(0, n), kDerecha);
     // Keyboard and screen-reader users start reading at x1.
     Incognitas->SetCurrentRow(n > 0 ? 1 : 0);
     Incognitas->SetCurrentCol(0);
@@ -133,21 +132,11 @@ void Respuesta::LlenarIncognitas(std::int32_t n) {
 // worked on in a spreadsheet, which takes the header line as the names of its
 // columns and the values, in the user's regional format, as numbers.
 void Respuesta::Incognitas_Copy() {
-    const std::int32_t filaActual = Incognitas->CurrentRow();
-    const std::int32_t columnaActual = Incognitas->CurrentCol();
+    const QStringList textos = Incognitas->BlockText(0, 0, Incognitas->RowCount(), 2);
     BloqueTabulado filas;
-    filas.reserve(Incognitas->RowCount());
-    for (std::int32_t fila = 0; fila < Incognitas->RowCount(); ++fila) {
-        Incognitas->SetCurrentRow(fila);
-        QStringList campos;
-        for (int columna = 0; columna < 2; ++columna) {
-            Incognitas->SetCurrentCol(columna);
-            campos << Incognitas->CellText();
-        }
-        filas << campos;
-    }
-    Incognitas->SetCurrentRow(filaActual);
-    Incognitas->SetCurrentCol(columnaActual);
+    filas.reserve(textos.size() / 2);
+    for (qsizetype i = 0; i + 1 < textos.size(); i += 2)
+        filas << QStringList{textos[i], textos[i + 1]};
     QGuiApplication::clipboard()->setText(EscribirTabulado(filas));
 }
 

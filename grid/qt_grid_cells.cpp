@@ -1,0 +1,202 @@
+// QtGrid: what its cells hold, read and written one at a time at the current
+// cell or a block at a time. Both go through readCell and writeCell, so a
+// block written in one go leaves the cells as the same writes made one by one
+// would; only the view hears of it once.
+
+#include "app/conversiones/conversiones.h"
+#include "grid/grid_model.h"
+#include "grid/qt_grid.h"
+#include "solver/error_numerado.h"
+
+namespace {
+
+constexpr auto kHeld = GridModel::Notice::Held;
+
+bool SameColour(QRgb a, QRgb b) {
+    return (a & RGB_MASK) == (b & RGB_MASK);
+}
+
+// SetCellAlignment's codes: left, centre, right in threes; top, centre,
+// bottom within each three.
+constexpr Qt::Alignment kHorizontal[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+constexpr Qt::Alignment kVertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+
+std::optional<Qt::Alignment> AlignmentOfCode(int code) {
+    if (code < 0)
+        return std::nullopt;
+    return kHorizontal[code / 3] | kVertical[code % 3];
+}
+
+int CodeOfAlignment(std::optional<Qt::Alignment> alignment) {
+    for (int code = 0; alignment && code < 9; ++code)
+        if (*alignment == AlignmentOfCode(code))
+            return code;
+    return -1;
+}
+
+} // namespace
+
+void QtGrid::refuse() {
+    throw ErrorNumerado(NumeroError::Desbordamiento);
+}
+
+void QtGrid::checkBlock(std::int32_t row, std::int32_t col, std::int32_t rows,
+                        std::int32_t cols) const {
+    if (row < 0 || col < 0 || rows < 0 || cols < 0 || rows > m_rowCount - row ||
+        cols > columnCountWithFixed() - col)
+        refuse();
+}
+
+const QString& QtGrid::readText(std::int32_t row, std::int32_t col) const {
+    const bool fixedColumn = col < columnOffset();
+    if (row == 0)
+        return fixedColumn ? m_cornerText
+                           : m_model->headerText(Qt::Horizontal, col - columnOffset());
+    if (fixedColumn)
+        return m_model->headerText(Qt::Vertical, row - 1);
+    return m_model->text(row - 1, col - columnOffset());
+}
+
+GridCell QtGrid::readCell(std::int32_t row, std::int32_t col, const CellColorPair& normal) const {
+    GridCell cell{readText(row, col), normal, -1, QString()};
+    if (row == 0 || col < columnOffset())
+        return cell;
+    const int r = row - 1, c = col - columnOffset();
+    cell.colors = CellColorPair{m_model->background(r, c).value_or(cell.colors->back),
+                                m_model->foreground(r, c).value_or(cell.colors->fore)};
+    cell.alignment = CodeOfAlignment(m_model->alignment(r, c));
+    cell.note = m_model->note(r, c);
+    return cell;
+}
+
+// Notices are held: the view hears of the writes as one range when it next
+// catches up, right after the program's handler returns.
+void QtGrid::writeCell(std::int32_t row, std::int32_t col, const GridCell& cell,
+                       const CellColorPair& normal) {
+    const bool fixedColumn = col < columnOffset();
+    if (row == 0 || fixedColumn) {
+        if (!cell.text)
+            return;
+        if (row == 0 && fixedColumn) {
+            m_cornerText = *cell.text;
+            if (m_corner)
+                m_corner->update();
+        } else if (row == 0) {
+            m_model->setHeaderText(Qt::Horizontal, col - columnOffset(), *cell.text, kHeld);
+        } else {
+            m_model->setHeaderText(Qt::Vertical, row - 1, *cell.text, kHeld);
+        }
+        postCatchUp();
+        return;
+    }
+    const int r = row - 1, c = col - columnOffset();
+    if (cell.text)
+        m_model->setText(r, c, *cell.text, kHeld);
+    if (cell.colors) {
+        const auto unlessNormal = [](QRgb colour, QRgb normalColour) -> std::optional<QRgb> {
+            if (SameColour(colour, normalColour))
+                return std::nullopt;
+            return colour;
+        };
+        m_model->setColors(r, c, unlessNormal(cell.colors->fore, normal.fore),
+                           unlessNormal(cell.colors->back, normal.back), kHeld);
+    }
+    if (cell.alignment)
+        m_model->setAlignment(r, c, AlignmentOfCode(*cell.alignment), kHeld);
+    if (cell.note)
+        m_model->setNote(r, c, *cell.note);
+    postCatchUp();
+}
+
+std::vector<GridCell> QtGrid::Block(std::int32_t row, std::int32_t col, std::int32_t rows,
+                                    std::int32_t cols) const {
+    checkBlock(row, col, rows, cols);
+    std::vector<GridCell> cells;
+    cells.reserve(std::size_t(rows) * std::size_t(cols));
+    const CellColorPair normal = NormalColors();
+    for (std::int32_t r = row; r < row + rows; ++r)
+        for (std::int32_t c = col; c < col + cols; ++c)
+            cells.push_back(readCell(r, c, normal));
+    return cells;
+}
+
+QStringList QtGrid::BlockText(std::int32_t row, std::int32_t col, std::int32_t rows,
+                              std::int32_t cols) const {
+    checkBlock(row, col, rows, cols);
+    QStringList texts;
+    texts.reserve(qsizetype(rows) * cols);
+    for (std::int32_t r = row; r < row + rows; ++r)
+        for (std::int32_t c = col; c < col + cols; ++c)
+            texts << readText(r, c);
+    return texts;
+}
+
+void QtGrid::SetBlock(std::int32_t row, std::int32_t col, std::int32_t cols,
+                      const std::vector<GridCell>& cells) {
+    if (cols <= 0 || cells.size() % std::size_t(cols) != 0 ||
+        cells.size() / std::size_t(cols) > std::size_t(m_rowCount))
+        refuse();
+    checkBlock(row, col, std::int32_t(cells.size() / std::size_t(cols)), cols);
+    const CellColorPair normal = NormalColors();
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        writeCell(row + std::int32_t(i / cols), col + std::int32_t(i % cols), cells[i], normal);
+    refreshOpenEditor();
+}
+
+void QtGrid::SetColumnText(std::int32_t col, std::int32_t firstRow, const QStringList& texts,
+                           std::optional<int> alignment) {
+    if (alignment && (*alignment < -1 || *alignment > 8))
+        refuse();
+    checkBlock(firstRow, col, std::int32_t(std::min<qsizetype>(texts.size(), m_rowCount + 1)), 1);
+    const CellColorPair normal = NormalColors();
+    GridCell cell{QString(), {}, alignment, {}};
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        cell.text = texts[i];
+        writeCell(firstRow + std::int32_t(i), col, cell, normal);
+    }
+    refreshOpenEditor();
+}
+
+// --- the current cell ------------------------------------------------------------
+
+QString QtGrid::CellText() const {
+    return readText(m_row, m_col);
+}
+
+void QtGrid::SetCellText(const QString& text) {
+    writeCell(m_row, m_col, {text, {}, {}, {}}, NormalColors());
+    refreshOpenEditor();
+}
+
+// An edit stays open only on the current cell, so a write there is a write
+// to the cell being edited. The editor shows it at once: left with the old
+// text until the held notice arrives, it would put that text back if it
+// lost the focus first (the grid disabled, another window activated).
+void QtGrid::refreshOpenEditor() {
+    if (!m_editing.isValid())
+        return;
+    if (QWidget* editor = indexWidget(m_editing))
+        m_delegate->setEditorData(editor, m_editing);
+}
+
+void QtGrid::SetCellText(std::int32_t value) {
+    SetCellText(EnteroATexto(value));
+}
+
+void QtGrid::SetCellText(double value) {
+    SetCellText(DobleATexto(value, QLocale()));
+}
+
+void QtGrid::SetCellColors(CellColorPair colors) {
+    writeCell(m_row, m_col, {{}, colors, {}, {}}, NormalColors());
+}
+
+void QtGrid::SetCellAlignment(int alignment) {
+    if (alignment < 0 || alignment > 8)
+        refuse();
+    writeCell(m_row, m_col, {{}, {}, alignment, {}}, NormalColors());
+}
+
+void QtGrid::SetCellNote(const QString& note) {
+    writeCell(m_row, m_col, {{}, {}, {}, note}, NormalColors());
+}

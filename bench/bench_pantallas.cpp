@@ -160,7 +160,7 @@ void MedirPortapapeles(std::int32_t n, const Sistema& s, int repeticiones) {
     const QString& ultima = s.textos.back();
     QClipboard* portapapeles = QGuiApplication::clipboard();
 
-    std::vector<double> pegar, copiar, solo;
+    std::vector<double> pegar, deshacer, copiar, solo;
     for (int r = 0; r < repeticiones; ++r) {
         Escenario e;
         e.ConfirmarCuenta(n);
@@ -179,6 +179,17 @@ void MedirPortapapeles(std::int32_t n, const Sistema& s, int repeticiones) {
         pegar.push_back(ms);
         solo.push_back(MsResolverSolo(s, n));
 
+        // Taken back and done again, so the solve below reads the pasted system.
+        const double msDeshacer = Ms([&] {
+            Pulsar(Qt::Key_Z, Qt::ControlModifier);
+            Vaciar();
+        });
+        if (tabla->gridModel()->text(n - 1, 3).isEmpty())
+            deshacer.push_back(msDeshacer);
+        Pulsar(Qt::Key_Y, Qt::ControlModifier);
+        Vaciar();
+        Exigir(tabla->gridModel()->text(n - 1, 3) == ultima, "Ctrl+Y no rehízo el pegado");
+
         // The results of the pasted system, copied.
         e.Clic(e.Datos(), "Resolver");
         Vaciar();
@@ -196,6 +207,8 @@ void MedirPortapapeles(std::int32_t n, const Sistema& s, int repeticiones) {
     }
     if (!pegar.empty())
         Anotar("paste the whole system (Ctrl+V)", n, pegar, solo);
+    if (!deshacer.empty())
+        Anotar("  then undone (Ctrl+Z)", n, deshacer, {});
     if (!copiar.empty())
         Anotar("copy the results (Ctrl+C)", n, copiar, solo);
 }

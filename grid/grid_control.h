@@ -83,6 +83,10 @@ public:
     // cells.size() is a whole number of rows of `cols` cells.
     virtual void SetBlock(std::int32_t row, std::int32_t col, std::int32_t cols,
                           const std::vector<GridCell>& cells) = 0;
+    // The cell whose edit just ended, as it was when its editor opened: what
+    // an undo of that edit brings back. Meant for CellEdited's handler.
+    virtual GridCell CellBeforeEdit() const = 0;
+
     // A column from firstRow down: its texts and, when given, one alignment
     // for them all. The cheaper write for a long column.
     virtual void SetColumnText(std::int32_t col, std::int32_t firstRow, const QStringList& texts,

@@ -66,6 +66,7 @@ public:
                           std::int32_t cols) const override;
     void SetColumnText(std::int32_t col, std::int32_t firstRow, const QStringList& texts,
                        std::optional<int> alignment = std::nullopt) override;
+    GridCell CellBeforeEdit() const override { return m_beforeEdit; }
     // 15 twips to a pixel, the unit of the screens' layout; for a fixed
     // column 0 the width is that of the row header.
     void SetColumnWidth(int col, int twips) override;
@@ -146,6 +147,7 @@ private:
     bool m_catchUpPosted = false;
 
     QPersistentModelIndex m_editing; // the cell whose editor is open
+    GridCell m_beforeEdit;           // that cell when its editor opened
     bool m_committed = false;        // its text was stored
     std::optional<std::pair<int, int>> m_pendingEdit;
     int m_userActionDepth = 0;

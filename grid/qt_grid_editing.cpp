@@ -44,6 +44,7 @@ bool QtGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) 
         return false;
     if (QWidget* editor = indexWidget(index); opening && editor) {
         m_editing = index;
+        m_beforeEdit = readCell(index.row() + 1, index.column() + columnOffset(), NormalColors());
         m_committed = false;
         // Heard as the cell it edits; why the cell was refused, if it was, is
         // its description, for a reader's where-am-I, besides being told as

@@ -169,6 +169,57 @@ private slots:
         QCOMPARE(mensajes.vistos.join("").section(QStringLiteral(" | "), 1), mensaje);
     }
 
+    // Ctrl+Z takes back each kind of change, Ctrl+Y and Ctrl+Shift+Z bring it
+    // back, cells, marks, count and rows alike; a refused count or a failed
+    // solve in between leaves nothing of its own to undo.
+    void undo_redo_data() {
+        QTest::addColumn<QString>("cambio");
+        for (const char* cambio : {"checked cell", "paste", "zeros of a failed solve",
+                                   "smaller count", "paste, then a refused count"})
+            QTest::newRow(cambio) << cambio;
+    }
+    void undo_redo() {
+        QFETCH(QString, cambio);
+        ConfirmarConEnter(6);
+        Filas filas(6, {"", ConSeparador("2,5"), "1", "9"});
+        filas[5][3] = "x"; // the solve stops here
+        Poner(filas);
+        const Filas antes = Vistas();
+        VigilanteMensajes mensajes;
+        if (cambio == "checked cell") {
+            ClicEn(2, 2);
+            Teclear("7\r");
+        } else if (cambio.startsWith("paste")) {
+            QGuiApplication::clipboard()->setText("1\t2\n\tx\n");
+            ClicEn(3, 1);
+            QTest::keyClick(Tabla(), Qt::Key_V, Qt::ControlModifier);
+        } else if (cambio == "zeros of a failed solve") {
+            Clic(Datos(), "Resolver");
+        }
+        if (cambio.contains("count")) {
+            Clic(Datos(), "BotonCambio");
+            if (cambio.contains("refused"))
+                ConfirmarConEnter(2);
+            ConfirmarConEnter(cambio.contains("refused") ? 6 : 4);
+        }
+        const Filas despues = Vistas();
+        const QString cuenta = Caja()->text();
+        QVERIFY(despues != antes || cambio.contains("refused"));
+        Datos()->activateWindow(); // back from the message box
+        QVERIFY(QTest::qWaitForWindowActive(Datos()));
+        if (Tabla()->isEditing()) // the failed solve reopens the cell to correct
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        for (const auto rehacer : {QKeyCombination(Qt::CTRL | Qt::Key_Y),
+                                   QKeyCombination(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}) {
+            QTest::keyClick(Tabla(), Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(Vistas(), antes);
+            QCOMPARE(Caja()->text(), QStringLiteral("6"));
+            QTest::keyClick(Tabla(), rehacer.key(), rehacer.keyboardModifiers());
+            QCOMPARE(Vistas(), despues);
+            QCOMPARE(Caja()->text(), cuenta);
+        }
+    }
+
     // What was typed reaches the recovery copy within a moment; a program
     // gone without a word (here: destroyed, as by SIGKILL) offers it back at
     // the next start, marks and all; saving it to a file ends the copy.

@@ -54,6 +54,7 @@ Datos1::Datos1(Aplicacion& app, MotorVoz& voz, LectorPantalla* lector)
     ConectarManejadores();
     PrepararArchivos();
     PrepararRescate();
+    PrepararDeshacer();
 }
 
 // Closing the window takes the focus from a cell still being edited, which
@@ -232,6 +233,12 @@ void Datos1::ConfirmarCuenta() {
         EnfocarNumeroEcuaciones();
         return;
     }
+    // Fewer equations than the grid has rows: the rows that go can be taken back.
+    const std::int32_t antes = Tabla->RowCount() - 1;
+    const bool menos = cuenta < antes;
+    std::vector<Tramo> quitadas;
+    if (menos)
+        quitadas.push_back(TramoAntes(cuenta + 1, 0, antes - cuenta, 5));
     Tabla->SetRowCount(cuenta + 1);
     Hablar(QStringLiteral("Introduzca los datos de las ecuaciones"));
     NumeroEcuaciones->setEnabled(false);
@@ -249,6 +256,9 @@ void Datos1::ConfirmarCuenta() {
     Tabla->SetCurrentCol(1);
     Tabla->setFocus(Qt::OtherFocusReason);
     DatosCambiados();
+    if (menos)
+        Recordar(QStringLiteral("número de ecuaciones %1").arg(cuenta), std::move(quitadas),
+                 std::pair{antes, std::int32_t(cuenta)});
 }
 
 void Datos1::BotonCambio_Click() {
@@ -280,7 +290,11 @@ void Datos1::MensajeError(const QString& texto) {
 void Datos1::Tabla_CellEdited(int row, int col) {
     const std::int32_t filaActual = Tabla->CurrentRow();
     const std::int32_t columnaActual = Tabla->CurrentCol();
-    if (ComprobarCelda(row, col)) {
+    Tramo tramo{row, col, 1, {Tabla->CellBeforeEdit()}, {}};
+    const bool valida = ComprobarCelda(row, col);
+    tramo.despues = Tabla->Block(row, col, 1, 1);
+    Recordar(QStringLiteral("celda %1%2").arg(QChar(u'A' + col - 1)).arg(row), {std::move(tramo)});
+    if (valida) {
         Tabla->SetCurrentRow(filaActual);
         Tabla->SetCurrentCol(columnaActual);
     } else {

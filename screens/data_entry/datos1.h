@@ -9,6 +9,8 @@
 
 #include <QLocale>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 enum class Rechazo;
@@ -20,6 +22,8 @@ class MotorVoz;
 class QLabel;
 class QLineEdit;
 class QTimer;
+class QUndoStack;
+class AvisoLector;
 struct SistemaLeido;
 
 class Datos1 : public Pantalla, public Datos1Publico {
@@ -88,6 +92,25 @@ private:
     ReglasDeCelda Reglas() const { return {QLocale(), Tabla->NormalColors(), Tabla->MarkColors()}; }
     static GridCell CeldaComprobada(const QString& texto, const ReglasDeCelda& reglas);
     void AvisarOmitidas(qsizetype pegadas, qsizetype filas, qsizetype columnas);
+    // Undo and redo (datos1_deshacer.cpp): a block of cells as it was and as
+    // it became.
+    class CambioDeTabla;
+    struct Tramo {
+        std::int32_t fila;
+        std::int32_t columna;
+        std::int32_t columnas;
+        std::vector<GridCell> antes;
+        std::vector<GridCell> despues;
+    };
+    void PrepararDeshacer();
+    Tramo TramoAntes(std::int32_t fila, std::int32_t columna, std::int32_t filas,
+                     std::int32_t columnas) const;
+    void Recordar(const QString& que, std::vector<Tramo> tramos,
+                  std::optional<std::pair<std::int32_t, std::int32_t>> cuenta = std::nullopt);
+    void OlvidarCambios();
+    void AplicarCambio(const std::vector<Tramo>& tramos,
+                       const std::optional<std::pair<std::int32_t, std::int32_t>>& cuenta,
+                       bool deshacer, const QString& que);
     void PrepararArchivos();
     bool LeerTablaParaGuardar(SistemaLeido& sistema);
     bool Escribir(const QString& ruta, const SistemaLeido& sistema);
@@ -133,4 +156,6 @@ private:
     bool m_focoPedido = false;
     bool m_sinGuardar = false; // typed data that are safe only in the recovery copy
     QTimer* m_relojRescate = nullptr;
+    QUndoStack* m_deshacer = nullptr;
+    AvisoLector* m_avisoDeshacer = nullptr;
 };

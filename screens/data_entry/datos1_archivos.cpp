@@ -88,6 +88,7 @@ void Datos1::AbrirSistema(const QString& ruta) {
                                   {}});
         }
     Tabla->SetBlock(1, 1, kColumnas, celdas);
+    OlvidarCambios(); // a system of its own: nothing before it to take back
     Tabla->SetCurrentRow(1);
     Tabla->SetCurrentCol(1);
     SetPuntero(Puntero::Predeterminado);

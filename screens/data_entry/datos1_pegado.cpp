@@ -120,8 +120,12 @@ void Datos1::Tabla_Paste(const QString& texto) {
             }
         }
     }
-    if (!celdas.empty())
-        Tabla->SetBlock(filaInicio, columnaInicio, std::int32_t(columnasQueCaben), celdas);
+    Tramo tramo = TramoAntes(filaInicio, columnaInicio, std::int32_t(filasQueCaben),
+                             std::int32_t(columnasQueCaben));
+    Tabla->SetBlock(filaInicio, columnaInicio, std::int32_t(columnasQueCaben), celdas);
+    tramo.despues = std::move(celdas);
+    Recordar(QStringLiteral("pegado de %1").arg(Cantidad(pegadas, "celda", "celdas")),
+             {std::move(tramo)});
     Tabla->SetCurrentRow(filaFinal);
     Tabla->SetCurrentCol(columnaFinal);
     DatosCambiados();

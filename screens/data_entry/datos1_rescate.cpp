@@ -129,6 +129,7 @@ void Datos1::OfrecerRescate() {
                     CeldaComprobada(celda, reglas);
     }
     Tabla->SetBlock(1, 1, 4, celdas);
+    OlvidarCambios();
     Tabla->SetCurrentRow(1);
     Tabla->SetCurrentCol(1);
     NumeroEcuaciones->setText(QString::fromUtf8(lineas.at(0)));

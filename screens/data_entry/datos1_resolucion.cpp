@@ -74,8 +74,13 @@ void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
     std::vector<qsizetype> vacias;
     const auto escribirCeros = [&] {
         const GridCell cero{QStringLiteral("0"), {}, kAlineacionDerecha, {}};
-        for (const qsizetype i : vacias)
-            Tabla->SetBlock(std::int32_t(i / 4) + 1, int(i % 4) + 1, 1, {cero});
+        std::vector<Tramo> tramos;
+        for (const qsizetype i : vacias) {
+            tramos.push_back(TramoAntes(std::int32_t(i / 4) + 1, int(i % 4) + 1, 1, 1));
+            tramos.back().despues = {cero};
+            Tabla->SetBlock(tramos.back().fila, tramos.back().columna, 1, {cero});
+        }
+        Recordar(QStringLiteral("ceros escritos al resolver"), std::move(tramos));
     };
     for (qsizetype i = 0; i < textos.size(); ++i) {
         double& valor = (*columnas[i % 4])[std::size_t(i / 4)];

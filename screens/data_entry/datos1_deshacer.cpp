@@ -42,13 +42,14 @@ private:
 void Datos1::PrepararDeshacer() {
     m_deshacer = new QUndoStack(this);
     m_avisoDeshacer = new AvisoLector(this);
-    const auto atajo = [this](const QKeySequence& teclas, auto accion) {
-        connect(new QShortcut(teclas, this), &QShortcut::activated, this,
-                [this, accion] { Manejar([this, accion] { (m_deshacer->*accion)(); }); });
+    const auto atajo = [this](const QKeySequence& teclas, bool rehacer) {
+        connect(new QShortcut(teclas, this), &QShortcut::activated, this, [this, rehacer] {
+            Manejar([this, rehacer] { rehacer ? m_deshacer->redo() : m_deshacer->undo(); });
+        });
     };
-    atajo(QKeySequence(Qt::CTRL | Qt::Key_Z), &QUndoStack::undo);
-    atajo(QKeySequence(Qt::CTRL | Qt::Key_Y), &QUndoStack::redo);
-    atajo(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &QUndoStack::redo);
+    atajo(QKeySequence(Qt::CTRL | Qt::Key_Z), false);
+    atajo(QKeySequence(Qt::CTRL | Qt::Key_Y), true);
+    atajo(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), true);
 }
 
 // A change already made, kept so it can be taken back.

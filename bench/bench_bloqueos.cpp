@@ -19,6 +19,7 @@
 #include "grid/qt_grid.h"
 #include "screens/data_entry/datos1.h"
 #include "speech/motor_espeak.h"
+#include "tests/fallas_de_sonido.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -32,9 +33,6 @@
 #include <csignal>
 #include <cstdio>
 #include <map>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 namespace {
 
@@ -73,23 +71,6 @@ void Esperar(int ms) {
     QTest::qWait(ms);
 }
 
-// A "sound server" that takes connections and never says a word.
-void ServidorMudo() {
-    const QByteArray ruta =
-        QFile::encodeName(QStringLiteral("/tmp/veltrana-bench-mudo-%1").arg(getpid()));
-    sockaddr_un direccion{};
-    direccion.sun_family = AF_UNIX;
-    qstrncpy(direccion.sun_path, ruta.constData(), sizeof direccion.sun_path);
-    const int conector = socket(AF_UNIX, SOCK_STREAM, 0);
-    if (conector < 0 ||
-        bind(conector, reinterpret_cast<sockaddr*>(&direccion), sizeof direccion) != 0 ||
-        listen(conector, 16) != 0)
-        Abortar("no se pudo abrir el servidor mudo");
-    std::atexit(
-        [] { unlink(qPrintable(QStringLiteral("/tmp/veltrana-bench-mudo-%1").arg(getpid()))); });
-    qputenv("PULSE_SERVER", "unix:" + ruta);
-}
-
 // Another program holding the clipboard: this one, started again.
 QProcess* DuenoDelPortapapeles(qsizetype bytes) {
     auto* dueno = new QProcess;
@@ -112,23 +93,13 @@ int SerDueno(qsizetype bytes) {
     return QApplication::exec();
 }
 
-QStringList OrdenDelProceso(pid_t proceso) {
-    QFile archivo(QStringLiteral("/proc/%1/cmdline").arg(proceso));
-    if (!archivo.open(QIODevice::ReadOnly))
-        Abortar("no se pudo leer la orden del servidor de sonido");
-    QStringList orden;
-    for (const QByteArray& parte : archivo.readAll().split('\0'))
-        if (!parte.isEmpty())
-            orden << QString::fromLocal8Bit(parte);
-    return orden;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     const QString falla = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (falla == "mudo")
-        ServidorMudo(); // before anything looks for the sound server
+    ServidorMudo mudo; // before anything looks for the sound server
+    if (falla == "mudo" && !mudo.Escuchar())
+        Abortar("no se pudo abrir el servidor mudo");
     QApplication qt(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     if (falla == "--dueno" && argc > 2)
@@ -164,6 +135,8 @@ int main(int argc, char** argv) {
     if (falla == "dueno" || falla == "enorme")
         dueno.reset(DuenoDelPortapapeles(falla == "enorme" ? 50 << 20 : 0));
     const QStringList reinicio = deSonido ? OrdenDelProceso(servidor) : QStringList();
+    if (deSonido && reinicio.isEmpty())
+        Abortar("no se pudo leer la orden del servidor de sonido");
     // Only a server that never answers can hold the start; the other faults
     // are measured from the moment they happen.
     if (falla != "mudo")

@@ -147,7 +147,9 @@ void QtGrid::SetColumnText(std::int32_t col, std::int32_t firstRow, const QStrin
                            std::optional<int> alignment) {
     if (alignment && (*alignment < -1 || *alignment > 8))
         refuse();
-    checkBlock(firstRow, col, std::int32_t(std::min<qsizetype>(texts.size(), m_rowCount + 1)), 1);
+    if (texts.size() > m_rowCount)
+        refuse();
+    checkBlock(firstRow, col, std::int32_t(texts.size()), 1);
     const CellColorPair normal = NormalColors();
     GridCell cell{QString(), {}, alignment, {}};
     for (qsizetype i = 0; i < texts.size(); ++i) {

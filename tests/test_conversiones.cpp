@@ -7,7 +7,10 @@
 
 #include <QTest>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -77,6 +80,26 @@ private slots:
         QCOMPARE(DobleATexto(valor, locale), esperado);
         // A checked cell holds this text and is read again by the solve.
         QCOMPARE(DobleATexto(TextoADoble(esperado, locale), locale), esperado);
+    }
+
+    // Where rounding to 15 digits is hardest: values on either side of a
+    // half in the 16th digit, powers of ten and their neighbours, across the
+    // exponents where the written form changes and beyond. C's own rounding
+    // ("%.15G") is the reference.
+    void redondeoJuntoALaMitad() {
+        const auto referencia = [](double v) {
+            char c[32];
+            const auto r = std::to_chars(c, c + sizeof c, v, std::chars_format::general, 15);
+            return QString::fromLatin1(c, r.ptr - c).toUpper();
+        };
+        for (int exponente = -30; exponente <= 60; ++exponente)
+            for (const char* cifras : {"1234567890123455", "9999999999999995", "1000000000000005",
+                                       "1", "5000000000000005"}) {
+                const std::string texto = std::string(cifras) + 'e' + std::to_string(exponente);
+                const double v = std::strtod(texto.c_str(), nullptr);
+                for (const double w : {v, std::nextafter(v, 0.0), std::nextafter(v, 1e300), -v})
+                    QCOMPARE(DobleATexto(w, kEn), referencia(w));
+            }
     }
 };
 

@@ -14,6 +14,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 // Read as TextoADoble reads, then rounded to the nearest integer, halves to
@@ -38,3 +39,8 @@ QString DobleATexto(double valor, const QLocale& locale);
 
 // The decimal digits, with a leading minus sign when negative.
 QString EnteroATexto(std::int64_t valor);
+
+// The numbers from primero to ultimo written as EnteroATexto does, each after
+// the prefix ("x1", "x2" …): row numbers and names of unknowns, tens of
+// thousands at a time.
+QStringList EnterosATexto(std::int32_t primero, std::int32_t ultimo, QStringView prefijo = {});

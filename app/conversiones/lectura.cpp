@@ -6,8 +6,11 @@
 
 #include <QStringView>
 #include <QVarLengthArray>
+#include <array>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <optional>
 #include <system_error>
@@ -22,12 +25,24 @@ namespace {
 // on absurd inputs ("1e99999999999999999999") from overflowing.
 constexpr std::int64_t kExponenteTope = 1'000'000'000;
 
+// Powers of ten that a double holds exactly.
+constexpr int kMayorPotenciaExacta = 22;
+constexpr auto kPotencias = [] {
+    std::array<double, kMayorPotenciaExacta + 1> p{};
+    p[0] = 1;
+    for (std::size_t i = 1; i < p.size(); ++i)
+        p[i] = p[i - 1] * 10;
+    return p;
+}();
+
 // The common case: numbers as the program writes them and as most are
 // typed, an optional '-', ASCII digits and at most one decimal separator,
-// with no blanks, grouping or exponent. The full reading would hand
-// std::from_chars the very same text, so the result is the same; this only
-// spares the cursor's checks on every character. Anything else, and anything
-// std::from_chars does not take whole, is left to the full reading.
+// with no blanks, grouping or exponent. Up to 15 significant digits (all
+// that the program writes) the digits make an integer that a double holds
+// exactly, and one division by an exact power of ten rounds it correctly:
+// the same double std::from_chars gives, without its parsing. Longer numbers
+// are handed to std::from_chars; anything else, and anything std::from_chars
+// does not take whole, is left to the full reading.
 std::optional<double> LeerFormaSencilla(const QString& texto, const FormatoNumerico& f) {
     if (f.decimal.size() != 1 || texto.size() > 40)
         return std::nullopt;
@@ -35,7 +50,10 @@ std::optional<double> LeerFormaSencilla(const QString& texto, const FormatoNumer
     char c[48];
     int k = 0;
     int digitos = 0;
+    int decimales = 0;
     bool conDecimal = false;
+    std::uint64_t entero = 0; // while it stays below 2^53
+    bool exacto = true;
     qsizetype i = 0;
     if (!texto.isEmpty() && texto.front() == u'-') {
         c[k++] = '-';
@@ -46,6 +64,9 @@ std::optional<double> LeerFormaSencilla(const QString& texto, const FormatoNumer
         if (u >= u'0' && u <= u'9') {
             c[k++] = char(u);
             ++digitos;
+            decimales += conDecimal;
+            entero = entero * 10 + (u - u'0');
+            exacto = exacto && entero < (std::uint64_t(1) << 53);
         } else if (u == decimal && !conDecimal) {
             c[k++] = '.';
             conDecimal = true;
@@ -53,9 +74,15 @@ std::optional<double> LeerFormaSencilla(const QString& texto, const FormatoNumer
             return std::nullopt;
         }
     }
+    if (digitos == 0)
+        return std::nullopt;
+    if (exacto && decimales <= kMayorPotenciaExacta && FLT_EVAL_METHOD == 0) {
+        const double valor = double(entero) / kPotencias[std::size_t(decimales)];
+        return c[0] == '-' ? -valor : valor;
+    }
     double valor = 0.0;
     const auto r = std::from_chars(c, c + k, valor);
-    if (digitos == 0 || r.ec != std::errc() || r.ptr != c + k)
+    if (r.ec != std::errc() || r.ptr != c + k)
         return std::nullopt;
     return valor;
 }

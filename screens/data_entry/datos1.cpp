@@ -245,11 +245,7 @@ void Datos1::ConfirmarCuenta() {
     OK1->hide();
     BotonCambio->show();
 
-    Tabla->SetCurrentCol(0);
-    for (std::int32_t fila = 1; fila < Tabla->RowCount(); ++fila) {
-        Tabla->SetCurrentRow(fila);
-        Tabla->SetCellText(fila);
-    }
+    Tabla->SetColumnText(0, 1, EnterosATexto(1, cuenta));
     Tabla->setEnabled(true);
     Resolver->show();
     Tabla->SetCurrentRow(1);

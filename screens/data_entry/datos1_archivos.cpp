@@ -75,17 +75,17 @@ void Datos1::AbrirSistema(const QString& ruta) {
     NumeroEcuaciones->setText(EnteroATexto(n));
     ConfirmarCuenta();
     // Read as a typed cell is checked, and shown as a checked one.
+    const QLocale regional;
+    const CellColorPair normales = Tabla->NormalColors();
     std::vector<GridCell> celdas;
     celdas.reserve(std::size_t(n) * kColumnas);
     for (std::size_t fila = 0; fila < std::size_t(n); ++fila)
         for (const std::vector<double>& columna : sistema.columnas) {
             if (SistemaLeido::Vacio(columna[fila]))
-                celdas.push_back({QString(), Tabla->NormalColors(), {}, {}});
+                celdas.push_back({QString(), normales, {}, {}});
             else
-                celdas.push_back({DobleATexto(columna[fila], QLocale()),
-                                  Tabla->NormalColors(),
-                                  kAlineacionDerecha,
-                                  {}});
+                celdas.push_back(
+                    {DobleATexto(columna[fila], regional), normales, kAlineacionDerecha, {}});
         }
     Tabla->SetBlock(1, 1, kColumnas, celdas);
     OlvidarCambios(); // a system of its own: nothing before it to take back

@@ -4,6 +4,7 @@
 #include "app/archivos/sistema_csv.h"
 #include "app/booleano.h"
 #include "app/boton_grafico.h"
+#include "app/conversiones/conversiones.h"
 #include "app/dialogos_archivo.h"
 #include "grid/portapapeles.h"
 #include "grid/qt_grid.h"
@@ -116,11 +117,7 @@ void Respuesta::Form_Activate() {
 void Respuesta::LlenarIncognitas(std::int32_t n) {
     // The solve wrote the values out in the user's format while it checked them.
     const QStringList& valores = App().Modulo().TextosSolucion;
-    QStringList nombres;
-    nombres.reserve(n);
-    for (std::int32_t i = 1; i <= n; ++i)
-        nombres << QLatin1Char('x') + QString::number(i);
-    Incognitas->SetColumnText(0, 1, nombres);
+    Incognitas->SetColumnText(0, 1, EnterosATexto(1, n, u"x"));
     // Numbers line up by their last digit.
     Incognitas->SetColumnText(1, 1, valores.mid(0, n), kDerecha);
     // Keyboard and screen-reader users start reading at x1.

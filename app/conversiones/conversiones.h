@@ -19,7 +19,7 @@
 
 // Read as TextoADoble reads, then rounded to the nearest integer, halves to
 // even ("2,5" → 2, "3,5" → 4 under a decimal comma).
-std::int16_t TextoAEntero16(const QString& texto, const QLocale& locale);
+std::int16_t TextoAEntero16(QStringView texto, const QLocale& locale);
 
 // Blanks around, a sign, the decimal separator and digit grouping of the
 // locale, exponent notation ("1E2", "1e-3"). Only finite numbers are accepted.
@@ -29,13 +29,17 @@ std::int16_t TextoAEntero16(const QString& texto, const QLocale& locale);
 // typed by habit is caught instead of silently read as thousands. A magnitude
 // beyond the double range is Desbordamiento; one too small for it reads as
 // zero of the same sign.
-double TextoADoble(const QString& texto, const QLocale& locale);
+double TextoADoble(QStringView texto, const QLocale& locale);
 
 // At most 15 significant digits, no grouping, trailing zeros dropped, ASCII
 // digits and minus, the locale's decimal separator. Exponent form when the
 // decimal exponent is 15 or more or below -4 ("1E+15", "1,5E-05"); zero,
 // negative zero included, reads "0".
 QString DobleATexto(double valor, const QLocale& locale);
+
+// DobleATexto(TextoADoble(texto)), as a checked cell shows what was typed
+// into it, with a single string made.
+QString NumeroReescrito(QStringView texto, const QLocale& locale);
 
 // The decimal digits, with a leading minus sign when negative.
 QString EnteroATexto(std::int64_t valor);

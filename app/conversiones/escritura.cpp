@@ -128,9 +128,8 @@ public:
         for (int i = desde; i < hasta; ++i)
             Poner(i < c.cuantas ? c.digitos[i] : '0');
     }
-    QString Texto() const {
-        return QString(reinterpret_cast<const QChar*>(m_salida.constData()), m_salida.size());
-    }
+    QStringView Vista() const { return QStringView(m_salida.constData(), m_salida.size()); }
+    QString Texto() const { return Vista().toString(); }
 
 private:
     const QString& m_decimal;
@@ -172,6 +171,21 @@ void PonerFijo(Escritor& e, const Cifras15& c) {
     e.PonerCifras(c, 0, c.cuantas);
 }
 
+// A finite value.
+void Escribir(Escritor& escritor, double valor) {
+    if (valor == 0.0) {
+        escritor.Poner('0');
+        return;
+    }
+    const Cifras15 cifras = Redondear(valor);
+    if (cifras.negativo)
+        escritor.Poner('-');
+    if (cifras.exponente >= 15 || cifras.exponente < -4)
+        PonerCientifico(escritor, cifras);
+    else
+        PonerFijo(escritor, cifras);
+}
+
 } // namespace
 
 QString DobleATexto(double valor, const QLocale& locale) {
@@ -179,14 +193,15 @@ QString DobleATexto(double valor, const QLocale& locale) {
         return QStringLiteral("0");
     if (!std::isfinite(valor))
         return locale.toString(valor);
-    const Cifras15 cifras = Redondear(valor);
     Escritor escritor(FormatoDe(locale).decimal);
-    if (cifras.negativo)
-        escritor.Poner('-');
-    if (cifras.exponente >= 15 || cifras.exponente < -4)
-        PonerCientifico(escritor, cifras);
-    else
-        PonerFijo(escritor, cifras);
+    Escribir(escritor, valor);
+    return escritor.Texto();
+}
+
+// TextoADoble reads only finite values.
+QString NumeroReescrito(QStringView texto, const QLocale& locale) {
+    Escritor escritor(FormatoDe(locale).decimal);
+    Escribir(escritor, TextoADoble(texto, locale));
     return escritor.Texto();
 }
 

@@ -43,7 +43,7 @@ constexpr auto kPotencias = [] {
 // the same double std::from_chars gives, without its parsing. Longer numbers
 // are handed to std::from_chars; anything else, and anything std::from_chars
 // does not take whole, is left to the full reading.
-std::optional<double> LeerFormaSencilla(const QString& texto, const FormatoNumerico& f) {
+std::optional<double> LeerFormaSencilla(QStringView texto, const FormatoNumerico& f) {
     if (f.decimal.size() != 1 || texto.size() > 40)
         return std::nullopt;
     const char16_t decimal = f.decimal.front().unicode();
@@ -275,14 +275,14 @@ private:
 
 } // namespace
 
-double TextoADoble(const QString& texto, const QLocale& locale) {
+double TextoADoble(QStringView texto, const QLocale& locale) {
     const FormatoNumerico& formato = FormatoDe(locale);
     if (const std::optional<double> valor = LeerFormaSencilla(texto, formato))
         return *valor;
-    return Lectura(QStringView(texto).trimmed(), formato).Leer();
+    return Lectura(texto.trimmed(), formato).Leer();
 }
 
-std::int16_t TextoAEntero16(const QString& texto, const QLocale& locale) {
+std::int16_t TextoAEntero16(QStringView texto, const QLocale& locale) {
     const double valor = TextoADoble(texto, locale);
     // Halves to even, done by hand so that it does not depend on the
     // floating-point rounding mode. valor - piso is exact for any double.

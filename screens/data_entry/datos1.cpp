@@ -289,7 +289,7 @@ void Datos1::Tabla_CellEdited(int row, int col) {
     Tramo tramo{row, col, 1, {Tabla->CellBeforeEdit()}, {}};
     const bool valida = ComprobarCelda(row, col);
     tramo.despues = Tabla->Block(row, col, 1, 1);
-    Recordar(QStringLiteral("celda %1%2").arg(QChar(u'A' + col - 1)).arg(row), {std::move(tramo)});
+    Recordar(QStringLiteral("celda %1%2").arg(QChar(u'A' + col - 1)).arg(row), std::move(tramo));
     if (valida) {
         Tabla->SetCurrentRow(filaActual);
         Tabla->SetCurrentCol(columnaActual);
@@ -313,12 +313,12 @@ bool Datos1::ComprobarCelda(std::int32_t fila, std::int32_t columna) {
 // A cell as the check leaves it: a number rewritten in the program's form,
 // right-aligned, in the normal colours; anything else as it was typed,
 // marked, with the reason for screen readers.
-GridCell Datos1::CeldaComprobada(const QString& texto, const ReglasDeCelda& reglas) {
+GridCell Datos1::CeldaComprobada(QStringView texto, const ReglasDeCelda& reglas) {
     try {
-        const double valor = TextoADoble(texto, reglas.regional);
-        return {DobleATexto(valor, reglas.regional), reglas.normal, kAlineacionDerecha, QString()};
+        return {NumeroReescrito(texto, reglas.regional), reglas.normal, kAlineacionDerecha,
+                QString()};
     } catch (const ErrorNumerado& error) {
-        return {texto, reglas.marcada, {}, MotivoDelRechazo(error)};
+        return {texto.toString(), reglas.marcada, {}, MotivoDelRechazo(error)};
     }
 }
 

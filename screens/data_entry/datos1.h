@@ -15,6 +15,7 @@
 
 enum class Rechazo;
 class BotonGrafico;
+class CamposTabulados;
 class ErrorNumerado;
 class GridControl;
 class LectorPantalla;
@@ -90,7 +91,9 @@ private:
         CellColorPair marcada;
     };
     ReglasDeCelda Reglas() const { return {QLocale(), Tabla->NormalColors(), Tabla->MarkColors()}; }
-    static GridCell CeldaComprobada(const QString& texto, const ReglasDeCelda& reglas);
+    static GridCell CeldaComprobada(QStringView texto, const ReglasDeCelda& reglas);
+    std::vector<GridCell> CeldasPegadas(const CamposTabulados& bloque, qsizetype filas,
+                                        qsizetype columnas) const;
     void AvisarOmitidas(qsizetype pegadas, qsizetype filas, qsizetype columnas);
     // Undo and redo (datos1_deshacer.cpp): a block of cells as it was and as
     // it became.
@@ -107,6 +110,8 @@ private:
                      std::int32_t columnas) const;
     void Recordar(const QString& que, std::vector<Tramo> tramos,
                   std::optional<std::pair<std::int32_t, std::int32_t>> cuenta = std::nullopt);
+    // One block: moved in whole (a braced list would copy every cell).
+    void Recordar(const QString& que, Tramo tramo);
     void OlvidarCambios();
     void AplicarCambio(const std::vector<Tramo>& tramos,
                        const std::optional<std::pair<std::int32_t, std::int32_t>>& cuenta,

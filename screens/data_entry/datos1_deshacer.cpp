@@ -64,6 +64,12 @@ void Datos1::Recordar(const QString& que, std::vector<Tramo> tramos,
         m_deshacer->push(cambio.release());
 }
 
+void Datos1::Recordar(const QString& que, Tramo tramo) {
+    std::vector<Tramo> tramos;
+    tramos.push_back(std::move(tramo));
+    Recordar(que, std::move(tramos));
+}
+
 Datos1::Tramo Datos1::TramoAntes(std::int32_t fila, std::int32_t columna, std::int32_t filas,
                                  std::int32_t columnas) const {
     return {fila, columna, columnas, Tabla->Block(fila, columna, filas, columnas), {}};

@@ -6,6 +6,7 @@
 
 #include <QMessageBox>
 #include <algorithm>
+#include <future>
 #include <utility>
 
 namespace {
@@ -66,6 +67,37 @@ void Datos1::NoPegar(const QString& motivo) {
     aviso.exec();
 }
 
+// The fields of the block that fit, checked as typed cells are; an empty one
+// empties its cell, like one never typed into (solving reads it as zero, so
+// there is nothing to correct: a spreadsheet holding a system leaves the
+// first A and the last C empty). Cells a short row does not reach stay as
+// they were. A whole system is checked on two threads, half each: the checks
+// are most of a paste's work.
+std::vector<GridCell> Datos1::CeldasPegadas(const CamposTabulados& bloque, qsizetype filas,
+                                            qsizetype columnas) const {
+    std::vector<GridCell> celdas(std::size_t(filas * columnas));
+    const ReglasDeCelda reglas = Reglas();
+    const auto comprobar = [&](qsizetype desde, qsizetype hasta) {
+        for (qsizetype i = desde; i < hasta; ++i)
+            for (qsizetype j = 0; j < std::min(bloque.Columnas(i), columnas); ++j) {
+                const QStringView campo = bloque.Campo(i, j);
+                const bool enBlanco =
+                    std::all_of(campo.begin(), campo.end(), [](QChar c) { return c.isSpace(); });
+                celdas[std::size_t(i * columnas + j)] =
+                    enBlanco ? GridCell{QString(), reglas.normal, {}, {}}
+                             : CeldaComprobada(campo, reglas);
+            }
+    };
+    constexpr qsizetype kFilasParaDosHilos = 1024;
+    const qsizetype mitad = filas / 2;
+    auto segunda =
+        std::async(filas >= kFilasParaDosHilos ? std::launch::async : std::launch::deferred,
+                   comprobar, mitad, filas);
+    comprobar(0, mitad);
+    segunda.get();
+    return celdas;
+}
+
 // A block copied from a spreadsheet fills the grid from the current cell on.
 // No editor is reopened for a rejected field: one after another they would
 // hold the user in a chain of corrections. Every rejected field stays marked
@@ -78,59 +110,41 @@ void Datos1::Tabla_Paste(const QString& texto) {
         NoPegar(motivo);
         return;
     }
-    const BloqueTabulado bloque = LeerTabulado(texto);
-    if (bloque.isEmpty())
+    const CamposTabulados bloque = LeerTabulado(texto);
+    if (bloque.Filas() == 0)
         return;
     // The fixed row and column are headers: a paste starting there means
     // the nearest coefficient.
     const std::int32_t filaInicio = std::max(Tabla->CurrentRow(), 1);
     const std::int32_t columnaInicio = std::max(Tabla->CurrentCol(), 1);
     const qsizetype filasQueCaben =
-        std::min<qsizetype>(bloque.size(), Tabla->RowCount() - filaInicio);
+        std::min<qsizetype>(bloque.Filas(), Tabla->RowCount() - filaInicio);
     const qsizetype columnasQueCaben = kColumnaD - columnaInicio + 1;
 
-    // The block that fits, written in one go: a field checked as a typed cell
-    // is; an empty one empties its cell, like one never typed into (solving
-    // reads it as zero, so there is nothing to correct: a spreadsheet holding
-    // a system leaves the first A and the last C empty). Cells a short row
-    // does not reach stay as they were.
-    std::vector<GridCell> celdas(std::size_t(filasQueCaben * columnasQueCaben));
-    const ReglasDeCelda reglas = Reglas();
-    const auto enBlanco = [](const QString& campo) {
-        return std::all_of(campo.begin(), campo.end(), [](QChar c) { return c.isSpace(); });
-    };
+    std::vector<GridCell> celdas = CeldasPegadas(bloque, filasQueCaben, columnasQueCaben);
     qsizetype pegadas = 0;
     qsizetype columnasDelBloque = 0;
-    std::int32_t filaFinal = filaInicio;
-    std::int32_t columnaFinal = columnaInicio;
-    bool rechazada = false;
-    for (qsizetype i = 0; i < bloque.size(); ++i) {
-        const QStringList& campos = bloque[i];
-        columnasDelBloque = std::max(columnasDelBloque, campos.size());
-        if (i >= filasQueCaben)
-            continue;
-        for (qsizetype j = 0; j < std::min(campos.size(), columnasQueCaben); ++j) {
-            GridCell& celda = celdas[std::size_t(i * columnasQueCaben + j)];
-            ++pegadas;
-            celda = enBlanco(campos[j]) ? GridCell{QString(), reglas.normal, {}, {}}
-                                        : CeldaComprobada(campos[j], reglas);
-            if (celda.note && !celda.note->isEmpty() && !std::exchange(rechazada, true)) {
-                filaFinal = filaInicio + std::int32_t(i);
-                columnaFinal = columnaInicio + std::int32_t(j);
-            }
-        }
+    for (qsizetype i = 0; i < bloque.Filas(); ++i) {
+        columnasDelBloque = std::max(columnasDelBloque, bloque.Columnas(i));
+        if (i < filasQueCaben)
+            pegadas += std::min(bloque.Columnas(i), columnasQueCaben);
     }
+    const auto rechazada = std::find_if(celdas.begin(), celdas.end(), [](const GridCell& celda) {
+        return celda.note && !celda.note->isEmpty();
+    });
+    const auto primera = std::int32_t(rechazada == celdas.end() ? 0 : rechazada - celdas.begin());
+
     Tramo tramo = TramoAntes(filaInicio, columnaInicio, std::int32_t(filasQueCaben),
                              std::int32_t(columnasQueCaben));
     Tabla->SetBlock(filaInicio, columnaInicio, std::int32_t(columnasQueCaben), celdas);
     tramo.despues = std::move(celdas);
     Recordar(QStringLiteral("pegado de %1").arg(Cantidad(pegadas, "celda", "celdas")),
-             {std::move(tramo)});
-    Tabla->SetCurrentRow(filaFinal);
-    Tabla->SetCurrentCol(columnaFinal);
+             std::move(tramo));
+    Tabla->SetCurrentRow(filaInicio + primera / std::int32_t(columnasQueCaben));
+    Tabla->SetCurrentCol(columnaInicio + primera % std::int32_t(columnasQueCaben));
     DatosCambiados();
 
-    const qsizetype filasOmitidas = bloque.size() - filasQueCaben;
+    const qsizetype filasOmitidas = bloque.Filas() - filasQueCaben;
     const qsizetype columnasOmitidas = std::max<qsizetype>(columnasDelBloque - columnasQueCaben, 0);
     if (filasOmitidas > 0 || columnasOmitidas > 0)
         AvisarOmitidas(pegadas, filasOmitidas, columnasOmitidas);

@@ -13,6 +13,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <algorithm>
+#include <future>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -61,44 +64,72 @@ void Datos1::Resolver_Click() {
     App().Descargar(IdPantalla::Datos1);
 }
 
+namespace {
+
+// What reading part of the grid found: the empty cells, and the first cell
+// that holds no number, where the reading of that part stopped.
+struct LecturaDeCeldas {
+    std::vector<qsizetype> vacias;
+    std::optional<std::pair<qsizetype, NumeroError>> fallo;
+};
+
+} // namespace
+
 // Row by row, A to D; an empty cell counts as zero and is shown as such. A
 // cell that holds no number stops the reading there and becomes the current
-// cell; the empty cells before it already show their zeros.
+// cell; the empty cells before it already show their zeros. The largest
+// system is read on two threads, half each: reading is the longest part of a
+// solve.
 void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
     std::vector<double>* columnas[] = {&coeficientes.A, &coeficientes.B, &coeficientes.C,
                                        &coeficientes.D};
     const QLocale regional;
     const QStringList textos = Tabla->BlockText(1, 1, m_n, 4);
+    const auto leer = [&](qsizetype desde, qsizetype hasta) {
+        LecturaDeCeldas lectura;
+        for (qsizetype i = desde; i < hasta; ++i) {
+            double& valor = (*columnas[i % 4])[std::size_t(i / 4)];
+            valor = 0; // an empty cell is shown as 0, lined up with the checked cells
+            if (textos[i].isEmpty()) {
+                lectura.vacias.push_back(i);
+                continue;
+            }
+            try {
+                valor = TextoADoble(textos[i], regional);
+            } catch (const ErrorNumerado& error) {
+                lectura.fallo = {i, error.numero()};
+                break;
+            }
+        }
+        return lectura;
+    };
+    constexpr qsizetype kCeldasParaDosHilos = 4096;
+    const qsizetype mitad = textos.size() / 2;
+    auto segunda = std::async(textos.size() >= kCeldasParaDosHilos ? std::launch::async
+                                                                   : std::launch::deferred,
+                              leer, mitad, textos.size());
+    LecturaDeCeldas lectura = leer(0, mitad);
+    LecturaDeCeldas resto = segunda.get();
+    if (!lectura.fallo) {
+        lectura.vacias.insert(lectura.vacias.end(), resto.vacias.begin(), resto.vacias.end());
+        lectura.fallo = resto.fallo;
+    }
+
     // Few cells are left empty (a system's first A and last C): each one is
     // written on its own.
-    std::vector<qsizetype> vacias;
-    const auto escribirCeros = [&] {
-        const GridCell cero{QStringLiteral("0"), {}, kAlineacionDerecha, {}};
-        std::vector<Tramo> tramos;
-        for (const qsizetype i : vacias) {
-            tramos.push_back(TramoAntes(std::int32_t(i / 4) + 1, int(i % 4) + 1, 1, 1));
-            tramos.back().despues = {cero};
-            Tabla->SetBlock(tramos.back().fila, tramos.back().columna, 1, {cero});
-        }
-        Recordar(QStringLiteral("ceros escritos al resolver"), std::move(tramos));
-    };
-    for (qsizetype i = 0; i < textos.size(); ++i) {
-        double& valor = (*columnas[i % 4])[std::size_t(i / 4)];
-        if (textos[i].isEmpty()) {
-            valor = 0; // shown as 0, lined up with the checked cells
-            vacias.push_back(i);
-            continue;
-        }
-        try {
-            valor = TextoADoble(textos[i], regional);
-        } catch (const ErrorNumerado&) {
-            escribirCeros();
-            Tabla->SetCurrentRow(std::int32_t(i / 4) + 1);
-            Tabla->SetCurrentCol(int(i % 4) + 1);
-            throw;
-        }
+    const GridCell cero{QStringLiteral("0"), {}, kAlineacionDerecha, {}};
+    std::vector<Tramo> tramos;
+    for (const qsizetype i : lectura.vacias) {
+        tramos.push_back(TramoAntes(std::int32_t(i / 4) + 1, int(i % 4) + 1, 1, 1));
+        tramos.back().despues = {cero};
+        Tabla->SetBlock(tramos.back().fila, tramos.back().columna, 1, {cero});
     }
-    escribirCeros();
+    Recordar(QStringLiteral("ceros escritos al resolver"), std::move(tramos));
+    if (const auto fallo = lectura.fallo) {
+        Tabla->SetCurrentRow(std::int32_t(fallo->first / 4) + 1);
+        Tabla->SetCurrentCol(int(fallo->first % 4) + 1);
+        throw ErrorNumerado(fallo->second);
+    }
 }
 
 void Datos1::AvisarFalloDeResolucion(const ErrorNumerado& error, bool enCelda) {

@@ -134,15 +134,19 @@ QString GridModel::cellName(int row, int column) const {
 }
 
 QString GridModel::note(int row, int column) const {
+    if (m_notes.empty()) // nearly always, and read for every cell of a block
+        return QString();
     const auto found = m_notes.find(cell(row, column));
     return found == m_notes.end() ? QString() : found->second;
 }
 
 void GridModel::setNote(int row, int column, const QString& note) {
-    if (note.isEmpty())
-        m_notes.erase(cell(row, column));
-    else
-        m_notes[cell(row, column)] = note;
+    if (note.isEmpty()) {
+        if (!m_notes.empty())
+            m_notes.erase(cell(row, column));
+        return;
+    }
+    m_notes[cell(row, column)] = note;
 }
 
 const QString& GridModel::text(int row, int column) const {
@@ -243,6 +247,14 @@ void GridModel::setStyle(int row, int column, const Style& style, Notice notice)
 // linear search of the table is cheap. Should the table ever fill up, styles
 // that no cell uses any more are dropped before giving up.
 std::uint16_t GridModel::internStyle(const Style& style) {
+    // A block is written in one style or two, cell after cell.
+    if (m_lastStyle < m_styles.size() && m_styles[m_lastStyle] == style)
+        return m_lastStyle;
+    m_lastStyle = internNewStyle(style);
+    return m_lastStyle;
+}
+
+std::uint16_t GridModel::internNewStyle(const Style& style) {
     const auto found = std::find(m_styles.begin(), m_styles.end(), style);
     if (found != m_styles.end())
         return std::uint16_t(found - m_styles.begin());
@@ -261,7 +273,7 @@ std::uint16_t GridModel::internStyle(const Style& style) {
         m_styles = std::move(used);
         if (m_styles.size() == kLimit)
             throw ErrorNumerado(NumeroError::Desbordamiento);
-        return internStyle(style);
+        return internNewStyle(style);
     }
     m_styles.push_back(style);
     return std::uint16_t(m_styles.size() - 1);

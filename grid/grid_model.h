@@ -92,12 +92,14 @@ private:
     void setStyle(int row, int column, const Style& style, Notice notice);
     void cellChanged(int row, int column, bool style, Notice notice);
     std::uint16_t internStyle(const Style& style);
+    std::uint16_t internNewStyle(const Style& style);
 
     int m_columns;
     int m_rows = 0;
     std::vector<QString> m_texts;         // row-major
     std::vector<std::uint16_t> m_styleOf; // index into m_styles; 0 is the plain style
     std::vector<Style> m_styles{Style{}};
+    std::uint16_t m_lastStyle = 0; // the style interned last
     std::vector<QString> m_rowHeaders;
     std::vector<QString> m_columnHeaders;
     std::vector<Qt::Alignment> m_columnHeaderAlignment;

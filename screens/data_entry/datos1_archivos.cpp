@@ -5,6 +5,7 @@
 #include "app/archivos/sistema_csv.h"
 #include "app/conversiones/conversiones.h"
 #include "app/dialogos_archivo.h"
+#include "app/dos_mitades.h"
 #include "grid/grid_control.h"
 #include "screens/data_entry/datos1.h"
 #include "solver/error_numerado.h"
@@ -77,16 +78,19 @@ void Datos1::AbrirSistema(const QString& ruta) {
     // Read as a typed cell is checked, and shown as a checked one.
     const QLocale regional;
     const CellColorPair normales = Tabla->NormalColors();
-    std::vector<GridCell> celdas;
-    celdas.reserve(std::size_t(n) * kColumnas);
-    for (std::size_t fila = 0; fila < std::size_t(n); ++fila)
-        for (const std::vector<double>& columna : sistema.columnas) {
-            if (SistemaLeido::Vacio(columna[fila]))
-                celdas.push_back({QString(), normales, {}, {}});
-            else
-                celdas.push_back(
-                    {DobleATexto(columna[fila], regional), normales, kAlineacionDerecha, {}});
-        }
+    std::vector<GridCell> celdas(std::size_t(n) * kColumnas);
+    const auto escribir = [&](qsizetype desde, qsizetype hasta) {
+        for (auto fila = std::size_t(desde); fila < std::size_t(hasta); ++fila)
+            for (std::size_t c = 0; c < sistema.columnas.size(); ++c) {
+                const double valor = sistema.columnas[c][fila];
+                celdas[fila * sistema.columnas.size() + c] =
+                    SistemaLeido::Vacio(valor)
+                        ? GridCell{QString(), normales, {}, {}}
+                        : GridCell{DobleATexto(valor, regional), normales, kAlineacionDerecha, {}};
+            }
+    };
+    constexpr qsizetype kFilasParaDosHilos = 1024;
+    EnDosMitades(n, kFilasParaDosHilos, escribir);
     Tabla->SetBlock(1, 1, kColumnas, celdas);
     OlvidarCambios(); // a system of its own: nothing before it to take back
     Tabla->SetCurrentRow(1);

@@ -1,12 +1,12 @@
 // Pasting a block copied from a spreadsheet into the coefficient grid.
 
+#include "app/dos_mitades.h"
 #include "grid/grid_control.h"
 #include "grid/portapapeles.h"
 #include "screens/data_entry/datos1.h"
 
 #include <QMessageBox>
 #include <algorithm>
-#include <future>
 #include <utility>
 
 namespace {
@@ -89,12 +89,7 @@ std::vector<GridCell> Datos1::CeldasPegadas(const CamposTabulados& bloque, qsize
             }
     };
     constexpr qsizetype kFilasParaDosHilos = 1024;
-    const qsizetype mitad = filas / 2;
-    auto segunda =
-        std::async(filas >= kFilasParaDosHilos ? std::launch::async : std::launch::deferred,
-                   comprobar, mitad, filas);
-    comprobar(0, mitad);
-    segunda.get();
+    EnDosMitades(filas, kFilasParaDosHilos, comprobar);
     return celdas;
 }
 

@@ -5,6 +5,7 @@
 #include "app/aplicacion.h"
 #include "app/boton_grafico.h"
 #include "app/conversiones/conversiones.h"
+#include "app/dos_mitades.h"
 #include "grid/grid_control.h"
 #include "screens/data_entry/datos1.h"
 #include "solver/error_numerado.h"
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <algorithm>
-#include <future>
 #include <optional>
 #include <utility>
 
@@ -104,12 +104,7 @@ void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
         return lectura;
     };
     constexpr qsizetype kCeldasParaDosHilos = 4096;
-    const qsizetype mitad = textos.size() / 2;
-    auto segunda = std::async(textos.size() >= kCeldasParaDosHilos ? std::launch::async
-                                                                   : std::launch::deferred,
-                              leer, mitad, textos.size());
-    LecturaDeCeldas lectura = leer(0, mitad);
-    LecturaDeCeldas resto = segunda.get();
+    auto [lectura, resto] = EnDosMitades(textos.size(), kCeldasParaDosHilos, leer);
     if (!lectura.fallo) {
         lectura.vacias.insert(lectura.vacias.end(), resto.vacias.begin(), resto.vacias.end());
         lectura.fallo = resto.fallo;

@@ -1,0 +1,29 @@
+#pragma once
+// Work on every cell of the largest grids (131 064 of them) split in two
+// halves that run at once, one on a thread of its own: the two cores that
+// the program may count on halve the wait. Smaller jobs run both halves in
+// turn on the caller's thread, where starting a thread would cost more than
+// it saves.
+
+#include <QtGlobal>
+#include <future>
+#include <type_traits>
+#include <utility>
+
+// trabajo(desde, hasta) is called for [0, mitad) here and for [mitad, total)
+// beside it; what the two calls return comes back as a pair, the first half
+// first. The halves must not write to the same data.
+template <typename Trabajo>
+auto EnDosMitades(qsizetype total, qsizetype minimoParaDosHilos, Trabajo&& trabajo) {
+    const qsizetype mitad = total / 2;
+    auto segunda =
+        std::async(total >= minimoParaDosHilos ? std::launch::async : std::launch::deferred,
+                   trabajo, mitad, total);
+    if constexpr (std::is_void_v<decltype(trabajo(qsizetype(0), mitad))>) {
+        trabajo(qsizetype(0), mitad);
+        segunda.get();
+    } else {
+        auto primera = trabajo(qsizetype(0), mitad);
+        return std::pair{std::move(primera), segunda.get()};
+    }
+}

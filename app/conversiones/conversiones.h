@@ -48,3 +48,7 @@ QString EnteroATexto(std::int64_t valor);
 // the prefix ("x1", "x2" …): row numbers and names of unknowns, tens of
 // thousands at a time.
 QStringList EnterosATexto(std::int32_t primero, std::int32_t ultimo, QStringView prefijo = {});
+// EnterosATexto(1, n, prefijo), kept from one call to the next on the same
+// thread: the grids number their rows at every count confirmed and name the
+// unknowns at every solve.
+QStringList EnterosDesdeUno(std::int32_t n, QStringView prefijo = {});

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <map>
 #include <optional>
 
 namespace {
@@ -248,6 +249,14 @@ QString NumeroReescrito(QStringView texto, const QLocale& locale) {
     Escritor escritor(formato.decimal);
     Escribir(escritor, TextoADoble(texto, locale));
     return escritor.Texto();
+}
+
+QStringList EnterosDesdeUno(std::int32_t n, QStringView prefijo) {
+    thread_local std::map<QString, QStringList> hechos; // by prefix
+    QStringList& textos = hechos[prefijo.toString()];
+    if (textos.size() < n)
+        textos = EnterosATexto(1, n, prefijo);
+    return textos.size() == n ? textos : textos.first(std::max(n, 0));
 }
 
 QString EnteroATexto(std::int64_t valor) {

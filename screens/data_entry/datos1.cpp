@@ -245,7 +245,7 @@ void Datos1::ConfirmarCuenta() {
     OK1->hide();
     BotonCambio->show();
 
-    Tabla->SetColumnText(0, 1, EnterosATexto(1, cuenta));
+    Tabla->SetColumnText(0, 1, EnterosDesdeUno(cuenta));
     Tabla->setEnabled(true);
     Resolver->show();
     Tabla->SetCurrentRow(1);

@@ -117,7 +117,7 @@ void Respuesta::Form_Activate() {
 void Respuesta::LlenarIncognitas(std::int32_t n) {
     // The solve wrote the values out in the user's format while it checked them.
     const QStringList& valores = App().Modulo().TextosSolucion;
-    Incognitas->SetColumnText(0, 1, EnterosATexto(1, n, u"x"));
+    Incognitas->SetColumnText(0, 1, EnterosDesdeUno(n, u"x"));
     // Numbers line up by their last digit.
     Incognitas->SetColumnText(1, 1, valores.mid(0, n), kDerecha);
     // Keyboard and screen-reader users start reading at x1.

@@ -73,12 +73,13 @@ void Transmitir() {
     }
 }
 
+// The splash screen only waits for a key or a click: nothing it shows needs
+// the voice or the screen reader.
 void RegistrarPantallas(Aplicacion& app, MotorVoz& voz, LectorPantalla& lector) {
     app.Registrar(IdPantalla::Datos1,
                   [&voz, &lector](Aplicacion& a) { return new Datos1(a, voz, &lector); });
     app.Registrar(IdPantalla::Respuesta, [](Aplicacion& a) { return new Respuesta(a); });
     app.Registrar(IdPantalla::AcercaDe, [](Aplicacion& a) { return new AcercaDe(a); });
-    app.Registrar(IdPantalla::Portada, [](Aplicacion& a) { return new Portada(a); });
 }
 
 } // namespace
@@ -100,16 +101,22 @@ int main(int argc, char** argv) {
     // Closing windows does not end the program by itself: the registry decides.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    Aplicacion aplicacion;
+    qt.SetAplicacion(&aplicacion);
+    QObject::connect(&aplicacion, &Aplicacion::terminada, &qt, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    // The splash screen first, on the screen at once (the window system hears
+    // of it as the pending events are sent): starting the voice and asking the
+    // session bus about screen readers take longer than showing it.
+    aplicacion.Registrar(IdPantalla::Portada, [](Aplicacion& a) { return new Portada(a); });
+    aplicacion.Mostrar(IdPantalla::Portada);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     // One voice for the whole run: a phrase started by a screen that is then
     // closed (the results screen speaks through the data-entry screen just
     // before the solve closes it) plays to its end.
     MotorEspeak voz;
     // Followed for the whole run: a reader may start or stop at any time.
     LectorPantallaDBus lector;
-    Aplicacion aplicacion;
-    qt.SetAplicacion(&aplicacion);
-    QObject::connect(&aplicacion, &Aplicacion::terminada, &qt, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
     RegistrarPantallas(aplicacion, voz, lector);
     // Told to end (the session closing, a kill): what was typed is written to
     // the recovery copy first, and offered back at the next start.
@@ -123,7 +130,6 @@ int main(int argc, char** argv) {
     aplicacion.Modulo().RutaDeRescate =
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
         QStringLiteral("/rescate.tsv");
-    aplicacion.Mostrar(IdPantalla::Portada);
     const int codigo = QApplication::exec();
     qt.SetAplicacion(nullptr);
     return codigo;

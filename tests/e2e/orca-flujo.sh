@@ -2,9 +2,9 @@
 # tests/e2e/orca-flujo.sh path/to/veltrana
 #
 # A blind user's whole session, keyboard only, under the real Orca: a refused
-# count, cells confirmed and one refused with its reason, the solve, the
-# results with their accuracy, the about box, the help read by lines, by
-# sections and by links, and out. Passes when Orca said each expected line,
+# count, cells confirmed and one refused with its reason, the last one undone
+# and redone, the solve, the results with their accuracy, the about box, the
+# help read by lines, by sections and by links, and out. Passes when Orca said each expected line,
 # in this order (other speech may come between them). Skipped (77) without
 # Orca.
 set -euo pipefail
@@ -17,7 +17,7 @@ VELTRANA_BIN=$1 VELTRANA_LOCALE=es_ES.UTF-8 "$here/../../scripts/orca-sesion.sh"
     "type x" "key Return" "key Escape" "type 0" "key Return" \
     "key Right" "type 1" "key Return" "key Down" "type 1" "key Return" \
     "key Down" "type 1" "key Return" "key Down" "type 1" "key Return" \
-    "key alt+r" "key Down" "key alt+i" "key alt+c" "key Escape" \
+    "key ctrl+z" "key ctrl+y" "key alt+r" "key Down" "key alt+i" "key alt+c" "key Escape" \
     "key F1" "key Down" "key ctrl+Down" "key Tab" "key Return" "key Escape" "key alt+s" || exit $?
 
 # Each expected line: what Orca says, a pattern where it ends in *.
@@ -31,6 +31,8 @@ esperado=(
     "B1: 1."
     "B2: 1."
     "B4: 1."
+    "notificación Deshecho: celda B4."
+    "notificación Rehecho: celda B4."
     "Resolución del sistema tridiagonal. Exactitud: 15 cifras significativas confiables*"
     "Incógnita: x1."
     "Valor: 0."

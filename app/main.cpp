@@ -96,8 +96,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Veltrana"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/veltrana/veltrana-32.png")));
     // The screens were laid out for a small sans-serif face; Liberation Sans
-    // keeps Arial's metrics.
+    // keeps Arial's metrics. Named as Arial's stand-in here, Qt takes it at
+    // once instead of having fontconfig sort every face for the closest.
     QApplication::setFont(QFont(QStringLiteral("Liberation Sans"), 8));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     // Closing windows does not end the program by itself: the registry decides.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -178,6 +178,12 @@ void GridModel::setAlignment(int row, int column, std::optional<Qt::Alignment> a
     setStyle(row, column, style, notice);
 }
 
+void GridModel::setColorsAndAlignment(int row, int column, std::optional<QRgb> fore,
+                                      std::optional<QRgb> back,
+                                      std::optional<Qt::Alignment> alignment, Notice notice) {
+    setStyle(row, column, Style{fore, back, alignment}, notice);
+}
+
 // The roles are named only for a notice that goes out now: a held write,
 // one of thousands in a row, must not build a list.
 void GridModel::cellChanged(int row, int column, bool style, Notice notice) {

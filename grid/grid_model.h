@@ -49,6 +49,10 @@ public:
                    Notice notice = Notice::Now);
     void setAlignment(int row, int column, std::optional<Qt::Alignment> alignment,
                       Notice notice = Notice::Now);
+    // Both at once, as a block's cells are written: one style looked up, not two.
+    void setColorsAndAlignment(int row, int column, std::optional<QRgb> fore,
+                               std::optional<QRgb> back, std::optional<Qt::Alignment> alignment,
+                               Notice notice = Notice::Now);
     // A cell's own colours and alignment; std::nullopt: the view's.
     std::optional<QRgb> foreground(int row, int column) const { return styleOf(row, column).fore; }
     std::optional<QRgb> background(int row, int column) const { return styleOf(row, column).back; }

@@ -92,16 +92,19 @@ void QtGrid::writeCell(std::int32_t row, std::int32_t col, const GridCell& cell,
     const int r = row - 1, c = col - columnOffset();
     if (cell.text)
         m_model->setText(r, c, *cell.text, kHeld);
-    if (cell.colors) {
-        const auto unlessNormal = [](QRgb colour, QRgb normalColour) -> std::optional<QRgb> {
-            if (SameColour(colour, normalColour))
-                return std::nullopt;
-            return colour;
-        };
+    const auto unlessNormal = [](QRgb colour, QRgb normalColour) -> std::optional<QRgb> {
+        if (SameColour(colour, normalColour))
+            return std::nullopt;
+        return colour;
+    };
+    if (cell.colors && cell.alignment)
+        m_model->setColorsAndAlignment(r, c, unlessNormal(cell.colors->fore, normal.fore),
+                                       unlessNormal(cell.colors->back, normal.back),
+                                       AlignmentOfCode(*cell.alignment), kHeld);
+    else if (cell.colors)
         m_model->setColors(r, c, unlessNormal(cell.colors->fore, normal.fore),
                            unlessNormal(cell.colors->back, normal.back), kHeld);
-    }
-    if (cell.alignment)
+    else if (cell.alignment)
         m_model->setAlignment(r, c, AlignmentOfCode(*cell.alignment), kHeld);
     if (cell.note)
         m_model->setNote(r, c, *cell.note);

@@ -91,7 +91,8 @@ std::optional<Cifras15> RedondearRapido(double valor) {
     const long double entero = (escalado + desplazamiento) - desplazamiento;
     const long double resto = escalado - entero; // exact below 2^50
     const long double margen = escalado * 4 * std::numeric_limits<long double>::epsilon();
-    if (std::fabs(resto) >= 0.5L - margen || escalado < kPotencias[14])
+    if (std::fabs(resto) >= 0.5L - margen || escalado < kPotencias[14] ||
+        escalado >= kPotencias[15])
         return std::nullopt;
     // Below 2^50, so exact as a double, whose conversion needs no x87.
     auto cifras = static_cast<std::uint64_t>(static_cast<double>(entero));

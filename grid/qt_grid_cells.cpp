@@ -126,11 +126,22 @@ std::vector<GridCell> QtGrid::Block(std::int32_t row, std::int32_t col, std::int
 QStringList QtGrid::BlockText(std::int32_t row, std::int32_t col, std::int32_t rows,
                               std::int32_t cols) const {
     checkBlock(row, col, rows, cols);
-    QStringList texts;
+    QStringList texts; // sharing the grid's strings, not copying them
     texts.reserve(qsizetype(rows) * cols);
     for (std::int32_t r = row; r < row + rows; ++r)
         for (std::int32_t c = col; c < col + cols; ++c)
             texts << readText(r, c);
+    return texts;
+}
+
+std::vector<QStringView> QtGrid::BlockTextViews(std::int32_t row, std::int32_t col,
+                                                std::int32_t rows, std::int32_t cols) const {
+    checkBlock(row, col, rows, cols);
+    std::vector<QStringView> texts;
+    texts.reserve(std::size_t(rows) * std::size_t(cols));
+    for (std::int32_t r = row; r < row + rows; ++r)
+        for (std::int32_t c = col; c < col + cols; ++c)
+            texts.push_back(readText(r, c));
     return texts;
 }
 

@@ -295,6 +295,11 @@ private slots:
         }
         QCOMPARE(enBloque.BlockText(bloque.y(), bloque.x(), bloque.height(), bloque.width()),
                  leidos);
+        QStringList vistas;
+        for (const QStringView vista :
+             enBloque.BlockTextViews(bloque.y(), bloque.x(), bloque.height(), bloque.width()))
+            vistas << vista.toString();
+        QCOMPARE(vistas, leidos);
     }
 
     // Ctrl+V on X11, the clipboard offered by another program (xclip): the

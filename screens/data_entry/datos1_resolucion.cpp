@@ -84,18 +84,19 @@ void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
     std::vector<double>* columnas[] = {&coeficientes.A, &coeficientes.B, &coeficientes.C,
                                        &coeficientes.D};
     const QLocale regional;
-    const QStringList textos = Tabla->BlockText(1, 1, m_n, 4);
+    // Read in place: nothing writes to the grid until every cell is read.
+    const std::vector<QStringView> textos = Tabla->BlockTextViews(1, 1, m_n, 4);
     const auto leer = [&](qsizetype desde, qsizetype hasta) {
         LecturaDeCeldas lectura;
         for (qsizetype i = desde; i < hasta; ++i) {
             double& valor = (*columnas[i % 4])[std::size_t(i / 4)];
             valor = 0; // an empty cell is shown as 0, lined up with the checked cells
-            if (textos[i].isEmpty()) {
+            if (textos[std::size_t(i)].isEmpty()) {
                 lectura.vacias.push_back(i);
                 continue;
             }
             try {
-                valor = TextoADoble(textos[i], regional);
+                valor = TextoADoble(textos[std::size_t(i)], regional);
             } catch (const ErrorNumerado& error) {
                 lectura.fallo = {i, error.numero()};
                 break;
@@ -104,7 +105,7 @@ void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
         return lectura;
     };
     constexpr qsizetype kCeldasParaDosHilos = 4096;
-    auto [lectura, resto] = EnDosMitades(textos.size(), kCeldasParaDosHilos, leer);
+    auto [lectura, resto] = EnDosMitades(qsizetype(textos.size()), kCeldasParaDosHilos, leer);
     if (!lectura.fallo) {
         lectura.vacias.insert(lectura.vacias.end(), resto.vacias.begin(), resto.vacias.end());
         lectura.fallo = resto.fallo;

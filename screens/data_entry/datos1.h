@@ -92,8 +92,8 @@ private:
     };
     ReglasDeCelda Reglas() const { return {QLocale(), Tabla->NormalColors(), Tabla->MarkColors()}; }
     static GridCell CeldaComprobada(QStringView texto, const ReglasDeCelda& reglas);
-    std::vector<GridCell> CeldasPegadas(const CamposTabulados& bloque, qsizetype filas,
-                                        qsizetype columnas) const;
+    static std::vector<GridCell> CeldasPegadas(const CamposTabulados& bloque, qsizetype filas,
+                                               qsizetype columnas, const ReglasDeCelda& reglas);
     void AvisarOmitidas(qsizetype pegadas, qsizetype filas, qsizetype columnas);
     // Undo and redo (datos1_deshacer.cpp): a block of cells as it was and as
     // it became.

@@ -7,6 +7,7 @@
 
 #include <QMessageBox>
 #include <algorithm>
+#include <future>
 #include <utility>
 
 namespace {
@@ -72,11 +73,10 @@ void Datos1::NoPegar(const QString& motivo) {
 // there is nothing to correct: a spreadsheet holding a system leaves the
 // first A and the last C empty). Cells a short row does not reach stay as
 // they were. A whole system is checked on two threads, half each: the checks
-// are most of a paste's work.
+// are most of a paste's work. Nothing here touches the screen.
 std::vector<GridCell> Datos1::CeldasPegadas(const CamposTabulados& bloque, qsizetype filas,
-                                            qsizetype columnas) const {
+                                            qsizetype columnas, const ReglasDeCelda& reglas) {
     std::vector<GridCell> celdas(std::size_t(filas * columnas));
-    const ReglasDeCelda reglas = Reglas();
     const auto comprobar = [&](qsizetype desde, qsizetype hasta) {
         for (qsizetype i = desde; i < hasta; ++i)
             for (qsizetype j = 0; j < std::min(bloque.Columnas(i), columnas); ++j) {
@@ -116,7 +116,17 @@ void Datos1::Tabla_Paste(const QString& texto) {
         std::min<qsizetype>(bloque.Filas(), Tabla->RowCount() - filaInicio);
     const qsizetype columnasQueCaben = kColumnaD - columnaInicio + 1;
 
-    std::vector<GridCell> celdas = CeldasPegadas(bloque, filasQueCaben, columnasQueCaben);
+    // The fields are checked on other threads while this one keeps the cells
+    // they replace, for Ctrl+Z.
+    constexpr qsizetype kFilasAparte = 1024;
+    auto comprobacion =
+        std::async(filasQueCaben >= kFilasAparte ? std::launch::async : std::launch::deferred,
+                   [&bloque, filasQueCaben, columnasQueCaben, reglas = Reglas()] {
+                       return CeldasPegadas(bloque, filasQueCaben, columnasQueCaben, reglas);
+                   });
+    Tramo tramo = TramoAntes(filaInicio, columnaInicio, std::int32_t(filasQueCaben),
+                             std::int32_t(columnasQueCaben));
+    std::vector<GridCell> celdas = comprobacion.get();
     qsizetype pegadas = 0;
     qsizetype columnasDelBloque = 0;
     for (qsizetype i = 0; i < bloque.Filas(); ++i) {
@@ -129,8 +139,6 @@ void Datos1::Tabla_Paste(const QString& texto) {
     });
     const auto primera = std::int32_t(rechazada == celdas.end() ? 0 : rechazada - celdas.begin());
 
-    Tramo tramo = TramoAntes(filaInicio, columnaInicio, std::int32_t(filasQueCaben),
-                             std::int32_t(columnasQueCaben));
     Tabla->SetBlock(filaInicio, columnaInicio, std::int32_t(columnasQueCaben), celdas);
     tramo.despues = std::move(celdas);
     Recordar(QStringLiteral("pegado de %1").arg(Cantidad(pegadas, "celda", "celdas")),

@@ -10,15 +10,21 @@
 #include <type_traits>
 #include <utility>
 
+// trabajo() on a thread of its own when the job is big enough to be worth
+// one; otherwise it runs on the caller's thread when its result is asked for.
+template <typename Trabajo> auto Aparte(bool valeUnHilo, Trabajo&& trabajo) {
+    return std::async(valeUnHilo ? std::launch::async : std::launch::deferred,
+                      std::forward<Trabajo>(trabajo));
+}
+
 // trabajo(desde, hasta) is called for [0, mitad) here and for [mitad, total)
 // beside it; what the two calls return comes back as a pair, the first half
 // first. The halves must not write to the same data.
 template <typename Trabajo>
 auto EnDosMitades(qsizetype total, qsizetype minimoParaDosHilos, Trabajo&& trabajo) {
     const qsizetype mitad = total / 2;
-    auto segunda =
-        std::async(total >= minimoParaDosHilos ? std::launch::async : std::launch::deferred,
-                   trabajo, mitad, total);
+    auto segunda = Aparte(total >= minimoParaDosHilos,
+                          [&trabajo, mitad, total] { return trabajo(mitad, total); });
     if constexpr (std::is_void_v<decltype(trabajo(qsizetype(0), mitad))>) {
         trabajo(qsizetype(0), mitad);
         segunda.get();

@@ -60,7 +60,7 @@ long double Escalar(long double valor, int k) {
     return k >= 0 ? valor * kPotencias[std::size_t(k)] : valor / kPotencias[std::size_t(-k)];
 }
 
-// The quick rounding, about five times faster than the exact one: the value
+// The quick rounding, much cheaper than the exact one's formatting: the value
 // scaled to a 15-digit integer in extended precision and rounded there.
 // Exact unless the scaled value lies within the scaling's error of a half
 // (then, or out of the exactly scaled range, or where long double is no wider
@@ -242,7 +242,7 @@ QString DobleATexto(double valor, const QLocale& locale) {
 
 // TextoADoble reads only finite values. Numbers pasted from a spreadsheet are
 // mostly written as the program would write them already: those are only
-// checked, not read and written again, which takes five times as long.
+// checked, not read and written again, which costs several times as much.
 QString NumeroReescrito(QStringView texto, const QLocale& locale) {
     const FormatoNumerico& formato = FormatoDe(locale);
     if (formato.decimal.size() == 1 && EnFormaDelPrograma(texto, formato.decimal.front()))
@@ -264,8 +264,8 @@ QString EnteroATexto(std::int64_t valor) {
     return QString::number(valor);
 }
 
-// Each string is allocated once at its final size: QString::number and
-// appending to it cost three times as much.
+// Each string is allocated once at its final size, where QString::number and
+// appending to it allocate twice.
 QStringList EnterosATexto(std::int32_t primero, std::int32_t ultimo, QStringView prefijo) {
     QStringList textos;
     textos.reserve(std::max<qsizetype>(qsizetype(ultimo) - primero + 1, 0));

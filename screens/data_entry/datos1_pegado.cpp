@@ -7,12 +7,13 @@
 
 #include <QMessageBox>
 #include <algorithm>
-#include <future>
 #include <utility>
 
 namespace {
 
 constexpr std::int32_t kColumnaD = 4;
+// Fewer rows are checked on the GUI thread: a thread would cost more than it saves.
+constexpr qsizetype kFilasParaOtroHilo = 1024;
 
 const QString kTituloPegado = QStringLiteral("Pegado Parcial de Datos");
 
@@ -88,8 +89,7 @@ std::vector<GridCell> Datos1::CeldasPegadas(const CamposTabulados& bloque, qsize
                              : CeldaComprobada(campo, reglas);
             }
     };
-    constexpr qsizetype kFilasParaDosHilos = 1024;
-    EnDosMitades(filas, kFilasParaDosHilos, comprobar);
+    EnDosMitades(filas, kFilasParaOtroHilo, comprobar);
     return celdas;
 }
 
@@ -118,12 +118,11 @@ void Datos1::Tabla_Paste(const QString& texto) {
 
     // The fields are checked on other threads while this one keeps the cells
     // they replace, for Ctrl+Z.
-    constexpr qsizetype kFilasAparte = 1024;
     auto comprobacion =
-        std::async(filasQueCaben >= kFilasAparte ? std::launch::async : std::launch::deferred,
-                   [&bloque, filasQueCaben, columnasQueCaben, reglas = Reglas()] {
-                       return CeldasPegadas(bloque, filasQueCaben, columnasQueCaben, reglas);
-                   });
+        Aparte(filasQueCaben >= kFilasParaOtroHilo,
+               [&bloque, filasQueCaben, columnasQueCaben, reglas = Reglas()] {
+                   return CeldasPegadas(bloque, filasQueCaben, columnasQueCaben, reglas);
+               });
     Tramo tramo = TramoAntes(filaInicio, columnaInicio, std::int32_t(filasQueCaben),
                              std::int32_t(columnasQueCaben));
     std::vector<GridCell> celdas = comprobacion.get();

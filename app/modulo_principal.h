@@ -9,9 +9,6 @@
 struct ModuloPrincipal {
     // The unknowns x1 … xn of the last solve; element i−1 holds x(i).
     std::vector<double> Solucion;
-    // Solucion as the results table shows it, in the user's regional format;
-    // written by the solve while it works out the accuracy.
-    QStringList TextosSolucion;
     // How Solucion was found, and how far it can be trusted.
     InformeResolucion Informe;
     // The system named on the command line, for the data-entry screen to

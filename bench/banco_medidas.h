@@ -169,14 +169,16 @@ public:
         BancoPantallas::ConfirmarCuenta(n);
         Vaciar();
     }
-    // The cells as the tests fill them: through GridControl, cell by cell.
+    // The cells as the program leaves them once checked (typed, pasted or
+    // opened): numbers, written through GridControl cell by cell.
     void Llenar(const Sistema& s, std::int32_t n) {
         QtGrid* tabla = Tabla();
+        const std::vector<double>* columnas[] = {&s.A, &s.B, &s.C, &s.D};
         for (std::int32_t i = 0; i < n; ++i)
             for (int c = 0; c < 4; ++c) {
                 tabla->SetCurrentRow(i + 1);
                 tabla->SetCurrentCol(c + 1);
-                tabla->SetCellText(s.textos[4 * static_cast<std::size_t>(i) + c]);
+                tabla->SetCellText((*columnas[c])[static_cast<std::size_t>(i)]);
             }
         tabla->SetCurrentRow(1);
         tabla->SetCurrentCol(1);

@@ -320,6 +320,19 @@ int main(int argc, char** argv) {
     ContadorPinturas pinturas;
     for (std::int32_t n : tamanos) {
         const Sistema s = Generar(n);
+        const QByteArray solo = qgetenv("SOLO");
+        if (solo == "solve") {
+            MedirResolucion(n, s, s, repeticiones, pinturas, "solve, results shown");
+            continue;
+        }
+        if (solo == "paste") {
+            MedirPortapapeles(n, s, repeticiones);
+            continue;
+        }
+        if (solo == "open") {
+            MedirApertura(n, s, repeticiones);
+            continue;
+        }
         MedirCuenta(n, s, repeticiones, pinturas);
         MedirComprobacion(n, s, repeticiones, pinturas);
         MedirResolucion(n, s, s, repeticiones, pinturas, "solve, results shown");

@@ -22,13 +22,22 @@ struct CellColorPair {
 };
 
 // A cell as the bulk operations read and write it. A block read fills every
-// field; on writing, a field left empty (std::nullopt) leaves that part of
-// the cell as it was. Writing a text ends the cell's note, as SetCellText does.
+// field but one: a cell written as a number has it in `number` and no `text`,
+// any other cell its text and no `number`. On writing, a field left empty
+// (std::nullopt) leaves that part of the cell as it was, and a number wins
+// over a text. Writing either ends the cell's note, as SetCellText does.
 struct GridCell {
     std::optional<QString> text;
     std::optional<CellColorPair> colors;
     std::optional<int> alignment; // as SetCellAlignment takes it; -1: the grid's own
     std::optional<QString> note;
+    std::optional<double> number; // shown as SetCellText(double) shows it
+};
+
+// A cell as the cheapest bulk read gives it: its number, or else its text.
+struct GridValue {
+    std::optional<double> number;
+    QStringView text; // only when there is no number
 };
 
 class GridControl : public QTableView {
@@ -50,7 +59,8 @@ public:
     virtual QString CellText() const = 0;
     virtual void SetCellText(const QString& text) = 0;
     virtual void SetCellText(std::int32_t value) = 0;
-    // Stored in the program's double-to-text form (DobleATexto, user's locale).
+    // Kept as the number, shown in the program's double-to-text form
+    // (DobleATexto, user's locale).
     virtual void SetCellText(double value) = 0;
 
     virtual void SetColumnWidth(int col, int twips) = 0;
@@ -94,11 +104,15 @@ public:
     // The texts alone, the cheaper read.
     virtual QStringList BlockText(std::int32_t row, std::int32_t col, std::int32_t rows,
                                   std::int32_t cols) const = 0;
-    // The same texts as views into the grid's own, the cheapest read of tens
-    // of thousands: nothing is copied, and the views stay valid only until
-    // the grid next changes.
-    virtual std::vector<QStringView> BlockTextViews(std::int32_t row, std::int32_t col,
-                                                    std::int32_t rows, std::int32_t cols) const = 0;
+    // The numbers, and the texts of the other cells as views into the grid's
+    // own: the cheapest read of tens of thousands, as nothing is copied or
+    // written out. The views stay valid only until the grid next changes.
+    virtual std::vector<GridValue> BlockValues(std::int32_t row, std::int32_t col,
+                                               std::int32_t rows, std::int32_t cols) const = 0;
+    // A column of numbers from firstRow down, as SetColumnText writes texts.
+    virtual void SetColumnNumbers(std::int32_t col, std::int32_t firstRow,
+                                  const std::vector<double>& numbers,
+                                  std::optional<int> alignment = std::nullopt) = 0;
 
     // The most the clipboard may hold for a paste, in bytes of text: beyond
     // it the transfer stops and the paste fails.

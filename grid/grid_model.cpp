@@ -1,12 +1,19 @@
 #include "grid/grid_model.h"
 
+#include "app/conversiones/conversiones.h"
 #include "solver/error_numerado.h"
 
 #include <QBrush>
 #include <QColor>
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <limits>
 #include <utility>
+
+namespace {
+constexpr double kNoNumber = std::numeric_limits<double>::quiet_NaN();
+}
 
 GridModel::GridModel(int columns, QObject* parent)
     : QAbstractTableModel(parent), m_columns(std::max(columns, 0)),
@@ -103,6 +110,7 @@ void GridModel::setRows(int rows) {
     if (rows > m_rows) {
         beginInsertRows(QModelIndex(), m_rows, rows - 1);
         m_texts.resize(cells);
+        m_numbers.resize(cells, kNoNumber);
         m_styleOf.resize(cells, 0);
         m_rowHeaders.resize(std::size_t(rows));
         m_rows = rows;
@@ -110,6 +118,7 @@ void GridModel::setRows(int rows) {
     } else {
         beginRemoveRows(QModelIndex(), rows, m_rows - 1);
         m_texts.resize(cells);
+        m_numbers.resize(cells);
         m_styleOf.resize(cells);
         m_rowHeaders.resize(std::size_t(rows));
         m_notes.erase(m_notes.lower_bound(cells), m_notes.end());
@@ -123,6 +132,7 @@ void GridModel::setRows(int rows) {
         // A grid shrunk from thousands of rows gives the memory back.
         if (m_texts.capacity() > 2 * m_texts.size() + 1024) {
             m_texts.shrink_to_fit();
+            m_numbers.shrink_to_fit();
             m_styleOf.shrink_to_fit();
             m_rowHeaders.shrink_to_fit();
         }
@@ -150,17 +160,44 @@ void GridModel::setNote(int row, int column, const QString& note) {
 }
 
 const QString& GridModel::text(int row, int column) const {
-    return m_texts[cell(row, column)];
+    const std::size_t i = cell(row, column);
+    if (m_texts[i].isNull() && !std::isnan(m_numbers[i]))
+        m_texts[i] = DobleATexto(m_numbers[i], QLocale());
+    return m_texts[i];
 }
 
 void GridModel::setText(int row, int column, const QString& text, Notice notice) {
-    QString& stored = m_texts[cell(row, column)];
+    const std::size_t i = cell(row, column);
     if (!m_notes.empty())
-        m_notes.erase(cell(row, column));
-    if (stored == text)
+        m_notes.erase(i);
+    if (std::isnan(m_numbers[i]) && m_texts[i] == text)
         return;
-    stored = text;
+    m_texts[i] = text;
+    m_numbers[i] = kNoNumber;
     cellChanged(row, column, /*style=*/false, notice);
+}
+
+void GridModel::setNumber(int row, int column, double number, Notice notice) {
+    if (!std::isfinite(number)) {
+        setText(row, column, DobleATexto(number, QLocale()), notice);
+        return;
+    }
+    const std::size_t i = cell(row, column);
+    if (!m_notes.empty())
+        m_notes.erase(i);
+    // Bit for bit, so that -0 and 0 stay apart as their texts do.
+    if (std::bit_cast<std::uint64_t>(m_numbers[i]) == std::bit_cast<std::uint64_t>(number))
+        return;
+    m_numbers[i] = number;
+    m_texts[i] = QString();
+    cellChanged(row, column, /*style=*/false, notice);
+}
+
+std::optional<double> GridModel::number(int row, int column) const {
+    const double stored = m_numbers[cell(row, column)];
+    if (std::isnan(stored))
+        return std::nullopt;
+    return stored;
 }
 
 void GridModel::setColors(int row, int column, std::optional<QRgb> fore, std::optional<QRgb> back,

@@ -3,7 +3,9 @@
 // header data of the two orientations, so that views show them as real
 // header sections. Sized for tens of thousands of rows: a cell is its text
 // plus a two-byte reference to a shared style, and colours or alignment cost
-// nothing until a cell is given them.
+// nothing until a cell is given them. A cell written as a number keeps the
+// number, and its text is made only when something asks for it: a view draws
+// the few dozen rows it shows, while whole columns of numbers come and go.
 
 #include <QAbstractTableModel>
 #include <QRgb>
@@ -42,8 +44,19 @@ public:
     // row headers included.
     void setRows(int rows);
 
+    // A number cell's text is made here, on first asking: only on the GUI
+    // thread.
     const QString& text(int row, int column) const;
     void setText(int row, int column, const QString& text, Notice notice = Notice::Now);
+    // Shown in the program's form (DobleATexto, the user's locale). Not a
+    // finite number: kept as its text only.
+    void setNumber(int row, int column, double number, Notice notice = Notice::Now);
+    // The number the cell was written as; std::nullopt for a text cell.
+    std::optional<double> number(int row, int column) const;
+    // The cell's text if it is not a number cell or its text has been made;
+    // never makes one, so it may be read from any thread while the model
+    // does not change.
+    QStringView storedText(int row, int column) const { return m_texts[cell(row, column)]; }
     // std::nullopt puts the cell back to the view's own colour or alignment.
     void setColors(int row, int column, std::optional<QRgb> fore, std::optional<QRgb> back,
                    Notice notice = Notice::Now);
@@ -100,7 +113,8 @@ private:
 
     int m_columns;
     int m_rows = 0;
-    std::vector<QString> m_texts;         // row-major
+    mutable std::vector<QString> m_texts; // row-major; a number cell's made on asking
+    std::vector<double> m_numbers;        // NaN: a text cell
     std::vector<std::uint16_t> m_styleOf; // index into m_styles; 0 is the plain style
     std::vector<Style> m_styles{Style{}};
     std::uint16_t m_lastStyle = 0; // the style interned last

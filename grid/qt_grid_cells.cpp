@@ -58,10 +58,12 @@ const QString& QtGrid::readText(std::int32_t row, std::int32_t col) const {
 }
 
 GridCell QtGrid::readCell(std::int32_t row, std::int32_t col, const CellColorPair& normal) const {
-    GridCell cell{readText(row, col), normal, -1, QString()};
     if (row == 0 || col < columnOffset())
-        return cell;
+        return GridCell{readText(row, col), normal, -1, QString(), {}};
     const int r = row - 1, c = col - columnOffset();
+    GridCell cell{{}, normal, -1, QString(), m_model->number(r, c)};
+    if (!cell.number)
+        cell.text = m_model->text(r, c);
     cell.colors = CellColorPair{m_model->background(r, c).value_or(cell.colors->back),
                                 m_model->foreground(r, c).value_or(cell.colors->fore)};
     cell.alignment = CodeOfAlignment(m_model->alignment(r, c));
@@ -75,22 +77,25 @@ void QtGrid::writeCell(std::int32_t row, std::int32_t col, const GridCell& cell,
                        const CellColorPair& normal) {
     const bool fixedColumn = col < columnOffset();
     if (row == 0 || fixedColumn) {
-        if (!cell.text)
+        if (!cell.text && !cell.number)
             return;
+        const QString text = cell.number ? DobleATexto(*cell.number, QLocale()) : *cell.text;
         if (row == 0 && fixedColumn) {
-            m_cornerText = *cell.text;
+            m_cornerText = text;
             if (m_corner)
                 m_corner->update();
         } else if (row == 0) {
-            m_model->setHeaderText(Qt::Horizontal, col - columnOffset(), *cell.text, kHeld);
+            m_model->setHeaderText(Qt::Horizontal, col - columnOffset(), text, kHeld);
         } else {
-            m_model->setHeaderText(Qt::Vertical, row - 1, *cell.text, kHeld);
+            m_model->setHeaderText(Qt::Vertical, row - 1, text, kHeld);
         }
         postCatchUp();
         return;
     }
     const int r = row - 1, c = col - columnOffset();
-    if (cell.text)
+    if (cell.number)
+        m_model->setNumber(r, c, *cell.number, kHeld);
+    else if (cell.text)
         m_model->setText(r, c, *cell.text, kHeld);
     const auto unlessNormal = [](QRgb colour, QRgb normalColour) -> std::optional<QRgb> {
         if (SameColour(colour, normalColour))
@@ -134,15 +139,24 @@ QStringList QtGrid::BlockText(std::int32_t row, std::int32_t col, std::int32_t r
     return texts;
 }
 
-std::vector<QStringView> QtGrid::BlockTextViews(std::int32_t row, std::int32_t col,
-                                                std::int32_t rows, std::int32_t cols) const {
+std::vector<GridValue> QtGrid::BlockValues(std::int32_t row, std::int32_t col, std::int32_t rows,
+                                           std::int32_t cols) const {
     checkBlock(row, col, rows, cols);
-    std::vector<QStringView> texts;
-    texts.reserve(std::size_t(rows) * std::size_t(cols));
+    std::vector<GridValue> values;
+    values.reserve(std::size_t(rows) * std::size_t(cols));
     for (std::int32_t r = row; r < row + rows; ++r)
-        for (std::int32_t c = col; c < col + cols; ++c)
-            texts.push_back(readText(r, c));
-    return texts;
+        for (std::int32_t c = col; c < col + cols; ++c) {
+            if (r == 0 || c < columnOffset()) {
+                values.push_back({{}, readText(r, c)});
+                continue;
+            }
+            const int modelRow = r - 1, modelCol = c - columnOffset();
+            if (const auto number = m_model->number(modelRow, modelCol))
+                values.push_back({number, {}});
+            else
+                values.push_back({{}, m_model->storedText(modelRow, modelCol)});
+        }
+    return values;
 }
 
 void QtGrid::SetBlock(std::int32_t row, std::int32_t col, std::int32_t cols,
@@ -165,9 +179,25 @@ void QtGrid::SetColumnText(std::int32_t col, std::int32_t firstRow, const QStrin
         refuse();
     checkBlock(firstRow, col, std::int32_t(texts.size()), 1);
     const CellColorPair normal = NormalColors();
-    GridCell cell{QString(), {}, alignment, {}};
+    GridCell cell{QString(), {}, alignment, {}, {}};
     for (qsizetype i = 0; i < texts.size(); ++i) {
         cell.text = texts[i];
+        writeCell(firstRow + std::int32_t(i), col, cell, normal);
+    }
+    refreshOpenEditor();
+}
+
+void QtGrid::SetColumnNumbers(std::int32_t col, std::int32_t firstRow,
+                              const std::vector<double>& numbers, std::optional<int> alignment) {
+    if (alignment && (*alignment < -1 || *alignment > 8))
+        refuse();
+    if (numbers.size() > std::size_t(m_rowCount))
+        refuse();
+    checkBlock(firstRow, col, std::int32_t(numbers.size()), 1);
+    const CellColorPair normal = NormalColors();
+    GridCell cell{{}, {}, alignment, {}, {}};
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        cell.number = numbers[i];
         writeCell(firstRow + std::int32_t(i), col, cell, normal);
     }
     refreshOpenEditor();
@@ -180,7 +210,7 @@ QString QtGrid::CellText() const {
 }
 
 void QtGrid::SetCellText(const QString& text) {
-    writeCell(m_row, m_col, {text, {}, {}, {}}, NormalColors());
+    writeCell(m_row, m_col, {text, {}, {}, {}, {}}, NormalColors());
     refreshOpenEditor();
 }
 
@@ -200,19 +230,20 @@ void QtGrid::SetCellText(std::int32_t value) {
 }
 
 void QtGrid::SetCellText(double value) {
-    SetCellText(DobleATexto(value, QLocale()));
+    writeCell(m_row, m_col, {{}, {}, {}, {}, value}, NormalColors());
+    refreshOpenEditor();
 }
 
 void QtGrid::SetCellColors(CellColorPair colors) {
-    writeCell(m_row, m_col, {{}, colors, {}, {}}, NormalColors());
+    writeCell(m_row, m_col, {{}, colors, {}, {}, {}}, NormalColors());
 }
 
 void QtGrid::SetCellAlignment(int alignment) {
     if (alignment < 0 || alignment > 8)
         refuse();
-    writeCell(m_row, m_col, {{}, {}, alignment, {}}, NormalColors());
+    writeCell(m_row, m_col, {{}, {}, alignment, {}, {}}, NormalColors());
 }
 
 void QtGrid::SetCellNote(const QString& note) {
-    writeCell(m_row, m_col, {{}, {}, {}, note}, NormalColors());
+    writeCell(m_row, m_col, {{}, {}, {}, note, {}}, NormalColors());
 }

@@ -83,31 +83,6 @@ private slots:
         QCOMPARE(DobleATexto(TextoADoble(esperado, locale), locale), esperado);
     }
 
-    // A checked cell's text is the number it holds written again, whether or
-    // not the text was already so: every short form, and its neighbours in
-    // length, zeros and sign, under both separators.
-    void numeroReescrito() {
-        QRandomGenerator azar(7);
-        for (const QLocale& locale : {kEs, kEn}) {
-            const QString decimal = locale.decimalPoint();
-            for (int k = 0; k < 200000; ++k) {
-                QString texto = QStringList{"", "-", "-0", "0", "00"}[azar.bounded(5)];
-                for (int c = azar.bounded(18); c > 0; --c)
-                    texto += QChar(u'0' + (azar.bounded(3) ? azar.bounded(10) : 0));
-                if (azar.bounded(3))
-                    texto += decimal;
-                for (int c = azar.bounded(20); c > 0; --c)
-                    texto += QChar(u'0' + (azar.bounded(3) ? azar.bounded(10) : 0));
-                QString esperado;
-                const int error =
-                    ErrorDe([&] { esperado = DobleATexto(TextoADoble(texto, locale), locale); });
-                QString escrito;
-                QCOMPARE(ErrorDe([&] { escrito = NumeroReescrito(texto, locale); }), error);
-                QCOMPARE(escrito, esperado);
-            }
-        }
-    }
-
     // Where rounding to 15 digits is hardest: values on either side of a
     // half in the 16th digit, powers of ten and their neighbours, across the
     // exponents where the written form changes and beyond. C's own rounding

@@ -242,16 +242,22 @@ private slots:
                 c.alignment = i % 9 - 1;
             if (i % 5 == 1)
                 c.note = QStringLiteral("nota %1").arg(i);
+            if (i % 7 == 2) // wins over the text
+                c.number = i + 0.25;
             celdas.push_back(c);
         }
+        // A number, or else a text, as the bulk reads give them.
+        const auto valor = [](std::optional<double> numero, QStringView texto) {
+            return numero ? QStringLiteral("número %1").arg(*numero) : texto.toString();
+        };
         const bool fuera = bloque.right() > 4 || bloque.bottom() > 6;
-        const auto todo = [](const QtGrid& g) {
+        const auto todo = [&valor](const QtGrid& g) {
             QStringList visto;
             for (int f = 0; f < 7; ++f)
                 for (int c = 0; c < 5; ++c) {
                     const GridCell celda = g.Block(f, c, 1, 1).front();
                     visto << QStringLiteral("%1|%2|%3|%4|%5")
-                                 .arg(*celda.text)
+                                 .arg(valor(celda.number, celda.text.value_or(QString())))
                                  .arg(celda.colors->back)
                                  .arg(celda.colors->fore)
                                  .arg(*celda.alignment)
@@ -277,7 +283,9 @@ private slots:
             celdaACelda.SetCurrentRow(bloque.y() + i / bloque.width());
             celdaACelda.SetCurrentCol(bloque.x() + i % bloque.width());
             const GridCell& c = celdas[std::size_t(i)];
-            if (c.text)
+            if (c.number)
+                celdaACelda.SetCellText(*c.number);
+            else if (c.text)
                 celdaACelda.SetCellText(*c.text);
             if (c.colors)
                 celdaACelda.SetCellColors(*c.colors);
@@ -287,19 +295,23 @@ private slots:
                 celdaACelda.SetCellNote(*c.note);
         }
         QCOMPARE(todo(enBloque), todo(celdaACelda));
-        QStringList leidos;
+        QStringList leidos, porCelda;
         for (int i = 0; i < int(celdas.size()); ++i) {
-            celdaACelda.SetCurrentRow(bloque.y() + i / bloque.width());
-            celdaACelda.SetCurrentCol(bloque.x() + i % bloque.width());
+            const int fila = bloque.y() + i / bloque.width(),
+                      columna = bloque.x() + i % bloque.width();
+            celdaACelda.SetCurrentRow(fila);
+            celdaACelda.SetCurrentCol(columna);
             leidos << celdaACelda.CellText();
+            const GridCell c = celdaACelda.Block(fila, columna, 1, 1).front();
+            porCelda << valor(c.number, c.text.value_or(QString()));
         }
         QCOMPARE(enBloque.BlockText(bloque.y(), bloque.x(), bloque.height(), bloque.width()),
                  leidos);
-        QStringList vistas;
-        for (const QStringView vista :
-             enBloque.BlockTextViews(bloque.y(), bloque.x(), bloque.height(), bloque.width()))
-            vistas << vista.toString();
-        QCOMPARE(vistas, leidos);
+        QStringList valores;
+        for (const GridValue& v :
+             enBloque.BlockValues(bloque.y(), bloque.x(), bloque.height(), bloque.width()))
+            valores << valor(v.number, v.text);
+        QCOMPARE(valores, porCelda);
     }
 
     // Ctrl+V on X11, the clipboard offered by another program (xclip): the

@@ -37,10 +37,6 @@ double TextoADoble(QStringView texto, const QLocale& locale);
 // negative zero included, reads "0".
 QString DobleATexto(double valor, const QLocale& locale);
 
-// DobleATexto(TextoADoble(texto)), as a checked cell shows what was typed
-// into it, with a single string made.
-QString NumeroReescrito(QStringView texto, const QLocale& locale);
-
 // The decimal digits, with a leading minus sign when negative.
 QString EnteroATexto(std::int64_t valor);
 

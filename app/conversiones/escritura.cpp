@@ -173,46 +173,6 @@ void PonerFijo(Escritor& e, const Cifras15& c) {
     e.PonerCifras(c, 0, c.cuantas);
 }
 
-// Whether the text is already as the program writes the number it holds: an
-// optional minus, then in fixed form (the exponent of the first digit between
-// -4 and 14) no more than 15 significant digits, no leading zero but that of
-// "0,…", no trailing zero after the separator, and not a zero but "0". Such a
-// text reads as the double nearest it, and any decimal of up to 15
-// significant digits comes back unchanged when that double is rounded to 15
-// (which is what 15 digits for a double means, DBL_DIG): the program would
-// write it as it stands.
-bool EnFormaDelPrograma(QStringView texto, QChar decimal) {
-    qsizetype i = texto.startsWith(u'-') ? 1 : 0;
-    const qsizetype inicioEntero = i;
-    while (i < texto.size() && texto[i].isDigit() && texto[i].unicode() < 0x80)
-        ++i;
-    const qsizetype cifrasEnteras = i - inicioEntero;
-    if (cifrasEnteras == 0 || cifrasEnteras > 15)
-        return false;
-    const bool enteroCero = texto[inicioEntero] == u'0';
-    if (enteroCero && cifrasEnteras > 1)
-        return false;
-    if (i == texto.size()) // an integer: zero only as "0"
-        return !enteroCero || inicioEntero == 0;
-    if (texto[i] != decimal || ++i == texto.size())
-        return false;
-    const qsizetype inicioFraccion = i;
-    qsizetype cerosIniciales = 0;
-    bool significativa = !enteroCero;
-    for (; i < texto.size(); ++i) {
-        const char16_t c = texto[i].unicode();
-        if (c < u'0' || c > u'9')
-            return false;
-        if (!significativa && c == u'0')
-            ++cerosIniciales;
-        significativa = significativa || c != u'0';
-    }
-    const qsizetype cifrasFraccion = i - inicioFraccion;
-    const qsizetype significativas =
-        enteroCero ? cifrasFraccion - cerosIniciales : cifrasEnteras + cifrasFraccion;
-    return texto.back() != u'0' && significativas <= 15 && (!enteroCero || cerosIniciales <= 3);
-}
-
 // A finite value.
 void Escribir(Escritor& escritor, double valor) {
     if (valor == 0.0) {
@@ -237,18 +197,6 @@ QString DobleATexto(double valor, const QLocale& locale) {
         return locale.toString(valor);
     Escritor escritor(FormatoDe(locale).decimal);
     Escribir(escritor, valor);
-    return escritor.Texto();
-}
-
-// TextoADoble reads only finite values. Numbers pasted from a spreadsheet are
-// mostly written as the program would write them already: those are only
-// checked, not read and written again, which costs several times as much.
-QString NumeroReescrito(QStringView texto, const QLocale& locale) {
-    const FormatoNumerico& formato = FormatoDe(locale);
-    if (formato.decimal.size() == 1 && EnFormaDelPrograma(texto, formato.decimal.front()))
-        return texto.toString();
-    Escritor escritor(formato.decimal);
-    Escribir(escritor, TextoADoble(texto, locale));
     return escritor.Texto();
 }
 

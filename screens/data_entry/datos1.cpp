@@ -310,15 +310,15 @@ bool Datos1::ComprobarCelda(std::int32_t fila, std::int32_t columna) {
     return celda.note->isEmpty();
 }
 
-// A cell as the check leaves it: a number rewritten in the program's form,
+// A cell as the check leaves it: a number, shown in the program's form,
 // right-aligned, in the normal colours; anything else as it was typed,
 // marked, with the reason for screen readers.
 GridCell Datos1::CeldaComprobada(QStringView texto, const ReglasDeCelda& reglas) {
     try {
-        return {NumeroReescrito(texto, reglas.regional), reglas.normal, kAlineacionDerecha,
-                QString()};
+        return {
+            {}, reglas.normal, kAlineacionDerecha, QString(), TextoADoble(texto, reglas.regional)};
     } catch (const ErrorNumerado& error) {
-        return {texto.toString(), reglas.marcada, {}, MotivoDelRechazo(error)};
+        return {texto.toString(), reglas.marcada, {}, MotivoDelRechazo(error), {}};
     }
 }
 

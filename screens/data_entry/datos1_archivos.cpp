@@ -5,7 +5,6 @@
 #include "app/archivos/sistema_csv.h"
 #include "app/conversiones/conversiones.h"
 #include "app/dialogos_archivo.h"
-#include "app/dos_mitades.h"
 #include "grid/grid_control.h"
 #include "screens/data_entry/datos1.h"
 #include "solver/error_numerado.h"
@@ -76,21 +75,15 @@ void Datos1::AbrirSistema(const QString& ruta) {
     NumeroEcuaciones->setText(EnteroATexto(n));
     ConfirmarCuenta();
     // Read as a typed cell is checked, and shown as a checked one.
-    const QLocale regional;
     const CellColorPair normales = Tabla->NormalColors();
     std::vector<GridCell> celdas(std::size_t(n) * kColumnas);
-    const auto escribir = [&](qsizetype desde, qsizetype hasta) {
-        for (auto fila = std::size_t(desde); fila < std::size_t(hasta); ++fila)
-            for (std::size_t c = 0; c < sistema.columnas.size(); ++c) {
-                const double valor = sistema.columnas[c][fila];
-                celdas[fila * sistema.columnas.size() + c] =
-                    SistemaLeido::Vacio(valor)
-                        ? GridCell{QString(), normales, {}, {}}
-                        : GridCell{DobleATexto(valor, regional), normales, kAlineacionDerecha, {}};
-            }
-    };
-    constexpr qsizetype kFilasParaDosHilos = 1024;
-    EnDosMitades(n, kFilasParaDosHilos, escribir);
+    for (std::size_t fila = 0; fila < std::size_t(n); ++fila)
+        for (std::size_t c = 0; c < sistema.columnas.size(); ++c) {
+            const double valor = sistema.columnas[c][fila];
+            celdas[fila * sistema.columnas.size() + c] =
+                SistemaLeido::Vacio(valor) ? GridCell{QString(), normales, {}, {}, {}}
+                                           : GridCell{{}, normales, kAlineacionDerecha, {}, valor};
+        }
     Tabla->SetBlock(1, 1, kColumnas, celdas);
     OlvidarCambios(); // a system of its own: nothing before it to take back
     Tabla->SetCurrentRow(1);
@@ -137,13 +130,16 @@ bool Datos1::LeerTablaParaGuardar(SistemaLeido& sistema) {
         return false;
     }
     const QLocale regional;
-    const QStringList textos = Tabla->BlockText(1, 1, Tabla->RowCount() - 1, kColumnas);
-    for (qsizetype i = 0; i < textos.size(); ++i) {
+    const std::vector<GridValue> valores =
+        Tabla->BlockValues(1, 1, Tabla->RowCount() - 1, kColumnas);
+    for (std::size_t i = 0; i < valores.size(); ++i) {
         const int columna = int(i % kColumnas) + 1;
+        const GridValue& valor = valores[i];
         try {
             sistema.columnas[std::size_t(columna - 1)].push_back(
-                textos[i].isEmpty() ? std::numeric_limits<double>::quiet_NaN()
-                                    : TextoADoble(textos[i], regional));
+                valor.number           ? *valor.number
+                : valor.text.isEmpty() ? std::numeric_limits<double>::quiet_NaN()
+                                       : TextoADoble(valor.text, regional));
         } catch (const ErrorNumerado&) {
             const auto fila = std::int32_t(i / kColumnas) + 1;
             AvisarArchivo(QStringLiteral("La celda %1%2 no contiene un número. Corríjala y "

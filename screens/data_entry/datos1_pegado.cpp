@@ -85,7 +85,7 @@ std::vector<GridCell> Datos1::CeldasPegadas(const CamposTabulados& bloque, qsize
                 const bool enBlanco =
                     std::all_of(campo.begin(), campo.end(), [](QChar c) { return c.isSpace(); });
                 celdas[std::size_t(i * columnas + j)] =
-                    enBlanco ? GridCell{QString(), reglas.normal, {}, {}}
+                    enBlanco ? GridCell{QString(), reglas.normal, {}, {}, {}}
                              : CeldaComprobada(campo, reglas);
             }
     };

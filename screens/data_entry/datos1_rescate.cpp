@@ -27,11 +27,18 @@ constexpr int kEsperaMs = 1000;
 
 // One line for the count box, then each row's four cells as they stand,
 // separated by tabs: no cell can hold a tab or a line break.
+// A number cell is written out here, not through the grid, which would keep
+// the text of every cell that no one looks at.
 QByteArray Copia(const QString& cuenta, const GridModel& celdas) {
+    const QLocale regional;
     QByteArray texto = cuenta.toUtf8() + '\n';
     for (int fila = 0; fila < celdas.rowCount(); ++fila) {
-        for (int columna = 0; columna < 4; ++columna)
-            texto += celdas.text(fila, columna).toUtf8() + (columna < 3 ? '\t' : '\n');
+        for (int columna = 0; columna < 4; ++columna) {
+            const auto numero = celdas.number(fila, columna);
+            texto +=
+                (numero ? DobleATexto(*numero, regional) : celdas.text(fila, columna)).toUtf8() +
+                (columna < 3 ? '\t' : '\n');
+        }
     }
     return texto;
 }
@@ -69,7 +76,7 @@ bool Datos1::HayDatos() const {
     const GridModel& celdas = *static_cast<QtGrid*>(Tabla)->gridModel();
     for (int fila = 0; fila < celdas.rowCount(); ++fila)
         for (int columna = 0; columna < 4; ++columna)
-            if (!celdas.text(fila, columna).isEmpty())
+            if (celdas.number(fila, columna) || !celdas.storedText(fila, columna).isEmpty())
                 return true;
     return false;
 }

@@ -5,7 +5,6 @@
 #include "app/aplicacion.h"
 #include "app/boton_grafico.h"
 #include "app/conversiones/conversiones.h"
-#include "app/dos_mitades.h"
 #include "grid/grid_control.h"
 #include "screens/data_entry/datos1.h"
 #include "solver/error_numerado.h"
@@ -16,19 +15,6 @@
 #include <algorithm>
 #include <optional>
 #include <utility>
-
-namespace {
-
-QStringList TextosDe(const std::vector<double>& valores) {
-    const QLocale regional;
-    QStringList textos;
-    textos.reserve(static_cast<qsizetype>(valores.size()));
-    for (double v : valores)
-        textos << DobleATexto(v, regional);
-    return textos;
-}
-
-} // namespace
 
 // A failure keeps the user here with every typed cell intact and says what
 // went wrong and where, instead of ending the program.
@@ -46,9 +32,8 @@ void Datos1::Resolver_Click() {
         leyendoCeldas = true;
         LeerCoeficientes(coeficientes);
         leyendoCeldas = false;
-        modulo.Informe = ResolverComprobado(
-            m_n, coeficientes.A, coeficientes.B, coeficientes.C, coeficientes.D, modulo.Solucion,
-            [&modulo](const std::vector<double>& x) { modulo.TextosSolucion = TextosDe(x); });
+        modulo.Informe = ResolverComprobado(m_n, coeficientes.A, coeficientes.B, coeficientes.C,
+                                            coeficientes.D, modulo.Solucion);
     } catch (const ErrorNumerado& error) {
         SetPuntero(Puntero::Predeterminado);
         AvisarFalloDeResolucion(error, leyendoCeldas);
@@ -64,64 +49,46 @@ void Datos1::Resolver_Click() {
     App().Descargar(IdPantalla::Datos1);
 }
 
-namespace {
-
-// What reading part of the grid found: the empty cells, and the first cell
-// that holds no number, where the reading of that part stopped.
-struct LecturaDeCeldas {
-    std::vector<qsizetype> vacias;
-    std::optional<std::pair<qsizetype, NumeroError>> fallo;
-};
-
-} // namespace
-
 // Row by row, A to D; an empty cell counts as zero and is shown as such. A
 // cell that holds no number stops the reading there and becomes the current
-// cell; the empty cells before it already show their zeros. The largest
-// system is read on two threads, half each: reading is the longest part of a
-// solve.
+// cell; the empty cells before it already show their zeros. A checked cell
+// holds its number already: only cells never checked are read from text.
 void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
     std::vector<double>* columnas[] = {&coeficientes.A, &coeficientes.B, &coeficientes.C,
                                        &coeficientes.D};
     const QLocale regional;
     // Read in place: nothing writes to the grid until every cell is read.
-    const std::vector<QStringView> textos = Tabla->BlockTextViews(1, 1, m_n, 4);
-    const auto leer = [&](qsizetype desde, qsizetype hasta) {
-        LecturaDeCeldas lectura;
-        for (qsizetype i = desde; i < hasta; ++i) {
-            double& valor = (*columnas[i % 4])[std::size_t(i / 4)];
-            valor = 0; // an empty cell is shown as 0, lined up with the checked cells
-            if (textos[std::size_t(i)].isEmpty()) {
-                lectura.vacias.push_back(i);
-                continue;
-            }
+    const std::vector<GridValue> celdas = Tabla->BlockValues(1, 1, m_n, 4);
+    std::vector<std::size_t> vacias;
+    std::optional<std::pair<std::size_t, NumeroError>> fallo;
+    for (std::size_t i = 0; i < celdas.size() && !fallo; ++i) {
+        double& valor = (*columnas[i % 4])[i / 4];
+        const GridValue& celda = celdas[i];
+        if (celda.number) {
+            valor = *celda.number;
+        } else if (celda.text.isEmpty()) {
+            valor = 0;
+            vacias.push_back(i);
+        } else {
             try {
-                valor = TextoADoble(textos[std::size_t(i)], regional);
+                valor = TextoADoble(celda.text, regional);
             } catch (const ErrorNumerado& error) {
-                lectura.fallo = {i, error.numero()};
-                break;
+                fallo = {i, error.numero()};
             }
         }
-        return lectura;
-    };
-    constexpr qsizetype kCeldasParaDosHilos = 4096;
-    auto [lectura, resto] = EnDosMitades(qsizetype(textos.size()), kCeldasParaDosHilos, leer);
-    if (!lectura.fallo) {
-        lectura.vacias.insert(lectura.vacias.end(), resto.vacias.begin(), resto.vacias.end());
-        lectura.fallo = resto.fallo;
     }
 
     // Few cells are left empty (a system's first A and last C): each one is
-    // written on its own.
-    const GridCell cero{QStringLiteral("0"), {}, kAlineacionDerecha, {}};
+    // written on its own, lined up with the checked cells.
+    const GridCell cero{{}, {}, kAlineacionDerecha, {}, 0.0};
     std::vector<Tramo> tramos;
-    for (const qsizetype i : lectura.vacias) {
+    for (const std::size_t i : vacias) {
         tramos.push_back(TramoAntes(std::int32_t(i / 4) + 1, int(i % 4) + 1, 1, 1));
         tramos.back().despues = {cero};
         Tabla->SetBlock(tramos.back().fila, tramos.back().columna, 1, {cero});
     }
     Recordar(QStringLiteral("ceros escritos al resolver"), std::move(tramos));
-    if (const auto fallo = lectura.fallo) {
+    if (fallo) {
         Tabla->SetCurrentRow(std::int32_t(fallo->first / 4) + 1);
         Tabla->SetCurrentCol(int(fallo->first % 4) + 1);
         throw ErrorNumerado(fallo->second);

@@ -115,11 +115,12 @@ void Respuesta::Form_Activate() {
 }
 
 void Respuesta::LlenarIncognitas(std::int32_t n) {
-    // The solve wrote the values out in the user's format while it checked them.
-    const QStringList& valores = App().Modulo().TextosSolucion;
+    const std::vector<double>& solucion = App().Modulo().Solucion;
     Incognitas->SetColumnText(0, 1, EnterosDesdeUno(n, u"x"));
     // Numbers line up by their last digit.
-    Incognitas->SetColumnText(1, 1, valores.mid(0, n), kDerecha);
+    const auto filas = std::min(std::size_t(std::max(n, 0)), solucion.size());
+    Incognitas->SetColumnNumbers(
+        1, 1, std::vector<double>(solucion.begin(), solucion.begin() + filas), kDerecha);
     // Keyboard and screen-reader users start reading at x1.
     Incognitas->SetCurrentRow(n > 0 ? 1 : 0);
     Incognitas->SetCurrentCol(0);

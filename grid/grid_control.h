@@ -34,12 +34,6 @@ struct GridCell {
     std::optional<double> number; // shown as SetCellText(double) shows it
 };
 
-// A cell as the cheapest bulk read gives it: its number, or else its text.
-struct GridValue {
-    std::optional<double> number;
-    QStringView text; // only when there is no number
-};
-
 class GridControl : public QTableView {
     Q_OBJECT
 
@@ -104,15 +98,17 @@ public:
     // The texts alone, the cheaper read.
     virtual QStringList BlockText(std::int32_t row, std::int32_t col, std::int32_t rows,
                                   std::int32_t cols) const = 0;
-    // The numbers, and the texts of the other cells as views into the grid's
-    // own: the cheapest read of tens of thousands, as nothing is copied or
-    // written out. The views stay valid only until the grid next changes.
-    virtual std::vector<GridValue> BlockValues(std::int32_t row, std::int32_t col,
-                                               std::int32_t rows, std::int32_t cols) const = 0;
-    // A column of numbers from firstRow down, as SetColumnText writes texts.
+    // A column's numbers from firstRow down, NaN where a cell holds none
+    // (its text, if any, is read with BlockText): the cheapest read of tens
+    // of thousands, as nothing is written out.
+    virtual std::vector<double> ColumnNumbers(std::int32_t col, std::int32_t firstRow,
+                                              std::int32_t rows) const = 0;
+    // The cells of a column from firstRow down become these numbers in the
+    // normal colours and with that alignment, their notes ended: as a whole
+    // column of checked cells is written. A NaN leaves an empty cell with
+    // the grid's own alignment.
     virtual void SetColumnNumbers(std::int32_t col, std::int32_t firstRow,
-                                  const std::vector<double>& numbers,
-                                  std::optional<int> alignment = std::nullopt) = 0;
+                                  const std::vector<double>& numbers, int alignment = -1) = 0;
 
     // The most the clipboard may hold for a paste, in bytes of text: beyond
     // it the transfer stops and the paste fails.

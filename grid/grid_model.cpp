@@ -193,6 +193,26 @@ void GridModel::setNumber(int row, int column, double number, Notice notice) {
     cellChanged(row, column, /*style=*/false, notice);
 }
 
+void GridModel::setColumnNumbers(int column, int firstRow, const std::vector<double>& numbers,
+                                 std::optional<Qt::Alignment> alignment) {
+    if (numbers.empty())
+        return;
+    const std::uint16_t aligned = internStyle(Style{{}, {}, alignment});
+    for (std::size_t k = 0; k < numbers.size(); ++k) {
+        const std::size_t i = cell(firstRow + int(k), column);
+        const double number = numbers[k];
+        const bool finite = std::isfinite(number);
+        m_numbers[i] = finite ? number : kNoNumber;
+        m_texts[i] = finite || std::isnan(number) ? QString() : DobleATexto(number, QLocale());
+        m_styleOf[i] = std::isnan(number) ? 0 : aligned;
+        if (!m_notes.empty())
+            m_notes.erase(i);
+    }
+    m_heldRows.add(firstRow);
+    m_heldRows.add(firstRow + int(numbers.size()) - 1);
+    m_heldColumns.add(column);
+}
+
 std::optional<double> GridModel::number(int row, int column) const {
     const double stored = m_numbers[cell(row, column)];
     if (std::isnan(stored))

@@ -53,6 +53,12 @@ public:
     void setNumber(int row, int column, double number, Notice notice = Notice::Now);
     // The number the cell was written as; std::nullopt for a text cell.
     std::optional<double> number(int row, int column) const;
+    // A run of cells down a column, each written as setNumber would, with
+    // the plain colours and that alignment; NaN leaves a plain empty cell.
+    // Cheaper than
+    // one cell at a time: the style is looked up once and the notice held.
+    void setColumnNumbers(int column, int firstRow, const std::vector<double>& numbers,
+                          std::optional<Qt::Alignment> alignment);
     // The cell's text if it is not a number cell or its text has been made;
     // never makes one, so it may be read from any thread while the model
     // does not change.

@@ -64,11 +64,10 @@ public:
                   const std::vector<GridCell>& cells) override;
     QStringList BlockText(std::int32_t row, std::int32_t col, std::int32_t rows,
                           std::int32_t cols) const override;
-    std::vector<GridValue> BlockValues(std::int32_t row, std::int32_t col, std::int32_t rows,
-                                       std::int32_t cols) const override;
+    std::vector<double> ColumnNumbers(std::int32_t col, std::int32_t firstRow,
+                                      std::int32_t rows) const override;
     void SetColumnNumbers(std::int32_t col, std::int32_t firstRow,
-                          const std::vector<double>& numbers,
-                          std::optional<int> alignment = std::nullopt) override;
+                          const std::vector<double>& numbers, int alignment = -1) override;
     void SetColumnText(std::int32_t col, std::int32_t firstRow, const QStringList& texts,
                        std::optional<int> alignment = std::nullopt) override;
     GridCell CellBeforeEdit() const override { return m_beforeEdit; }

@@ -8,6 +8,9 @@
 #include "grid/qt_grid.h"
 #include "solver/error_numerado.h"
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 constexpr auto kHeld = GridModel::Notice::Held;
@@ -139,24 +142,16 @@ QStringList QtGrid::BlockText(std::int32_t row, std::int32_t col, std::int32_t r
     return texts;
 }
 
-std::vector<GridValue> QtGrid::BlockValues(std::int32_t row, std::int32_t col, std::int32_t rows,
-                                           std::int32_t cols) const {
-    checkBlock(row, col, rows, cols);
-    std::vector<GridValue> values;
-    values.reserve(std::size_t(rows) * std::size_t(cols));
-    for (std::int32_t r = row; r < row + rows; ++r)
-        for (std::int32_t c = col; c < col + cols; ++c) {
-            if (r == 0 || c < columnOffset()) {
-                values.push_back({{}, readText(r, c)});
-                continue;
-            }
-            const int modelRow = r - 1, modelCol = c - columnOffset();
-            if (const auto number = m_model->number(modelRow, modelCol))
-                values.push_back({number, {}});
-            else
-                values.push_back({{}, m_model->storedText(modelRow, modelCol)});
-        }
-    return values;
+std::vector<double> QtGrid::ColumnNumbers(std::int32_t col, std::int32_t firstRow,
+                                          std::int32_t rows) const {
+    checkBlock(firstRow, col, rows, 1);
+    std::vector<double> numbers(std::size_t(rows), std::numeric_limits<double>::quiet_NaN());
+    if (col < columnOffset())
+        return numbers;
+    for (std::int32_t r = std::max(firstRow, 1); r < firstRow + rows; ++r)
+        if (const auto number = m_model->number(r - 1, col - columnOffset()))
+            numbers[std::size_t(r - firstRow)] = *number;
+    return numbers;
 }
 
 void QtGrid::SetBlock(std::int32_t row, std::int32_t col, std::int32_t cols,
@@ -188,17 +183,22 @@ void QtGrid::SetColumnText(std::int32_t col, std::int32_t firstRow, const QStrin
 }
 
 void QtGrid::SetColumnNumbers(std::int32_t col, std::int32_t firstRow,
-                              const std::vector<double>& numbers, std::optional<int> alignment) {
-    if (alignment && (*alignment < -1 || *alignment > 8))
-        refuse();
-    if (numbers.size() > std::size_t(m_rowCount))
+                              const std::vector<double>& numbers, int alignment) {
+    if (alignment < -1 || alignment > 8 || numbers.size() > std::size_t(m_rowCount))
         refuse();
     checkBlock(firstRow, col, std::int32_t(numbers.size()), 1);
-    const CellColorPair normal = NormalColors();
-    GridCell cell{{}, {}, alignment, {}, {}};
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        cell.number = numbers[i];
-        writeCell(firstRow + std::int32_t(i), col, cell, normal);
+    if (firstRow == 0 || col < columnOffset()) { // headers: text only, one at a time
+        const CellColorPair normal = NormalColors();
+        for (std::size_t i = 0; i < numbers.size(); ++i) {
+            GridCell cell{QString(), normal, alignment, QString(), numbers[i]};
+            if (std::isnan(numbers[i]))
+                cell = {QString(), normal, -1, QString(), {}};
+            writeCell(firstRow + std::int32_t(i), col, cell, normal);
+        }
+    } else {
+        m_model->setColumnNumbers(col - columnOffset(), firstRow - 1, numbers,
+                                  AlignmentOfCode(alignment));
+        postCatchUp();
     }
     refreshOpenEditor();
 }

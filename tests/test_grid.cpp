@@ -295,23 +295,32 @@ private slots:
                 celdaACelda.SetCellNote(*c.note);
         }
         QCOMPARE(todo(enBloque), todo(celdaACelda));
-        QStringList leidos, porCelda;
+        QStringList leidos;
         for (int i = 0; i < int(celdas.size()); ++i) {
-            const int fila = bloque.y() + i / bloque.width(),
-                      columna = bloque.x() + i % bloque.width();
-            celdaACelda.SetCurrentRow(fila);
-            celdaACelda.SetCurrentCol(columna);
+            celdaACelda.SetCurrentRow(bloque.y() + i / bloque.width());
+            celdaACelda.SetCurrentCol(bloque.x() + i % bloque.width());
             leidos << celdaACelda.CellText();
-            const GridCell c = celdaACelda.Block(fila, columna, 1, 1).front();
-            porCelda << valor(c.number, c.text.value_or(QString()));
         }
         QCOMPARE(enBloque.BlockText(bloque.y(), bloque.x(), bloque.height(), bloque.width()),
                  leidos);
-        QStringList valores;
-        for (const GridValue& v :
-             enBloque.BlockValues(bloque.y(), bloque.x(), bloque.height(), bloque.width()))
-            valores << valor(v.number, v.text);
-        QCOMPARE(valores, porCelda);
+
+        // Column by column: the numbers read back, and numbers written.
+        for (int columna = bloque.x(); columna <= bloque.right(); ++columna) {
+            std::vector<double> escritos;
+            for (int f = bloque.y(); f <= bloque.bottom(); ++f) {
+                const GridCell c = celdaACelda.Block(f, columna, 1, 1).front();
+                QCOMPARE(enBloque.ColumnNumbers(columna, bloque.y(),
+                                                bloque.height())[std::size_t(f - bloque.y())],
+                         c.number.value_or(std::numeric_limits<double>::quiet_NaN()));
+                const bool vacia = f % 2 == 0;
+                escritos.push_back(vacia ? std::numeric_limits<double>::quiet_NaN() : f * 1.5);
+                celdaACelda.SetBlock(f, columna, 1,
+                                     {{QString(), celdaACelda.NormalColors(), vacia ? -1 : 7,
+                                       QString(), vacia ? std::nullopt : std::optional(f * 1.5)}});
+            }
+            enBloque.SetColumnNumbers(columna, bloque.y(), escritos, 7);
+        }
+        QCOMPARE(todo(enBloque), todo(celdaACelda));
     }
 
     // Ctrl+V on X11, the clipboard offered by another program (xclip): the

@@ -79,7 +79,6 @@ private:
 
     void ConfirmarCuenta();
     struct Coeficientes {
-        explicit Coeficientes(std::size_t n) : A(n), B(n), C(n), D(n) {}
         std::vector<double> A, B, C, D;
     };
     void LeerCoeficientes(Coeficientes& coeficientes);

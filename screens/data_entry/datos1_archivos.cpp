@@ -74,17 +74,9 @@ void Datos1::AbrirSistema(const QString& ruta) {
     const auto n = std::int32_t(sistema.Filas());
     NumeroEcuaciones->setText(EnteroATexto(n));
     ConfirmarCuenta();
-    // Read as a typed cell is checked, and shown as a checked one.
-    const CellColorPair normales = Tabla->NormalColors();
-    std::vector<GridCell> celdas(std::size_t(n) * kColumnas);
-    for (std::size_t fila = 0; fila < std::size_t(n); ++fila)
-        for (std::size_t c = 0; c < sistema.columnas.size(); ++c) {
-            const double valor = sistema.columnas[c][fila];
-            celdas[fila * sistema.columnas.size() + c] =
-                SistemaLeido::Vacio(valor) ? GridCell{QString(), normales, {}, {}, {}}
-                                           : GridCell{{}, normales, kAlineacionDerecha, {}, valor};
-        }
-    Tabla->SetBlock(1, 1, kColumnas, celdas);
+    // Shown as checked cells; an empty field (NaN) leaves an empty cell.
+    for (int c = 0; c < kColumnas; ++c)
+        Tabla->SetColumnNumbers(c + 1, 1, sistema.columnas[std::size_t(c)], kAlineacionDerecha);
     OlvidarCambios(); // a system of its own: nothing before it to take back
     Tabla->SetCurrentRow(1);
     Tabla->SetCurrentCol(1);
@@ -130,18 +122,21 @@ bool Datos1::LeerTablaParaGuardar(SistemaLeido& sistema) {
         return false;
     }
     const QLocale regional;
-    const std::vector<GridValue> valores =
-        Tabla->BlockValues(1, 1, Tabla->RowCount() - 1, kColumnas);
-    for (std::size_t i = 0; i < valores.size(); ++i) {
+    const std::int32_t filas = Tabla->RowCount() - 1;
+    for (int c = 0; c < kColumnas; ++c)
+        sistema.columnas[std::size_t(c)] = Tabla->ColumnNumbers(c + 1, 1, filas);
+    // The cells that hold no number, row by row: empty ones stay so.
+    for (std::size_t i = 0; i < std::size_t(filas) * kColumnas; ++i) {
         const int columna = int(i % kColumnas) + 1;
-        const GridValue& valor = valores[i];
+        double& valor = sistema.columnas[std::size_t(columna - 1)][i / kColumnas];
+        if (!SistemaLeido::Vacio(valor))
+            continue;
+        const auto fila = std::int32_t(i / kColumnas) + 1;
+        const QString texto = Tabla->BlockText(fila, columna, 1, 1)[0];
         try {
-            sistema.columnas[std::size_t(columna - 1)].push_back(
-                valor.number           ? *valor.number
-                : valor.text.isEmpty() ? std::numeric_limits<double>::quiet_NaN()
-                                       : TextoADoble(valor.text, regional));
+            if (!texto.isEmpty())
+                valor = TextoADoble(texto, regional);
         } catch (const ErrorNumerado&) {
-            const auto fila = std::int32_t(i / kColumnas) + 1;
             AvisarArchivo(QStringLiteral("La celda %1%2 no contiene un número. Corríjala y "
                                          "guarde de nuevo.")
                               .arg(QChar(u'A' + columna - 1))

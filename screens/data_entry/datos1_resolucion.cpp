@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <utility>
 
@@ -27,8 +28,8 @@ void Datos1::Resolver_Click() {
     ModuloPrincipal& modulo = App().Modulo();
     try {
         m_n = TextoAEntero16(NumeroEcuaciones->text(), QLocale());
-        Coeficientes coeficientes(static_cast<std::size_t>(std::max(m_n, 0)));
-        modulo.Solucion.assign(coeficientes.A.size(), 0.0);
+        Coeficientes coeficientes;
+        modulo.Solucion.assign(static_cast<std::size_t>(std::max(m_n, 0)), 0.0);
         leyendoCeldas = true;
         LeerCoeficientes(coeficientes);
         leyendoCeldas = false;
@@ -56,25 +57,25 @@ void Datos1::Resolver_Click() {
 void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
     std::vector<double>* columnas[] = {&coeficientes.A, &coeficientes.B, &coeficientes.C,
                                        &coeficientes.D};
+    for (int c = 0; c < 4; ++c)
+        *columnas[c] = Tabla->ColumnNumbers(c + 1, 1, m_n);
     const QLocale regional;
-    // Read in place: nothing writes to the grid until every cell is read.
-    const std::vector<GridValue> celdas = Tabla->BlockValues(1, 1, m_n, 4);
-    std::vector<std::size_t> vacias;
+    std::vector<std::size_t> vacias; // as cells, row by row
     std::optional<std::pair<std::size_t, NumeroError>> fallo;
-    for (std::size_t i = 0; i < celdas.size() && !fallo; ++i) {
+    for (std::size_t i = 0; i < std::size_t(m_n) * 4 && !fallo; ++i) {
         double& valor = (*columnas[i % 4])[i / 4];
-        const GridValue& celda = celdas[i];
-        if (celda.number) {
-            valor = *celda.number;
-        } else if (celda.text.isEmpty()) {
-            valor = 0;
+        if (!std::isnan(valor))
+            continue;
+        const QString texto = Tabla->BlockText(std::int32_t(i / 4) + 1, int(i % 4) + 1, 1, 1)[0];
+        valor = 0;
+        if (texto.isEmpty()) {
             vacias.push_back(i);
-        } else {
-            try {
-                valor = TextoADoble(celda.text, regional);
-            } catch (const ErrorNumerado& error) {
-                fallo = {i, error.numero()};
-            }
+            continue;
+        }
+        try {
+            valor = TextoADoble(texto, regional);
+        } catch (const ErrorNumerado& error) {
+            fallo = {i, error.numero()};
         }
     }
 

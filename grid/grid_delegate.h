@@ -26,6 +26,9 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    // Every cell drawn by the style alone, as a reference for the quicker
+    // drawing of plain text.
+    void setStyleDrawsAll(bool all) { m_styleDrawsAll = all; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -34,4 +37,7 @@ private:
     QAbstractItemView* m_view;
     EndEdit m_endEdit;
     bool m_typedEdit = false;
+    bool m_styleDrawsAll = false;
+
+    bool paintPlainText(QPainter* painter, const QStyleOptionViewItem& option) const;
 };

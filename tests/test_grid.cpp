@@ -4,6 +4,7 @@
 // and model through resizing. Reopening an edit from CellEdited is the
 // coefficient check's, tested with the data-entry screen.
 
+#include "grid/grid_delegate.h"
 #include "grid/grid_format.h"
 #include "grid/grid_model.h"
 #include "grid/qt_grid.h"
@@ -321,6 +322,38 @@ private slots:
             enBloque.SetColumnNumbers(columna, bloque.y(), escritos, 7);
         }
         QCOMPARE(todo(enBloque), todo(celdaACelda));
+    }
+
+    // Plain text is drawn without the style's help, pixel for pixel as the
+    // style draws it: numbers and words, marked and normal cells, the
+    // current one, a text too long for its cell, the grid disabled.
+    void dibujo() {
+        QtGrid g(kTabla);
+        g.SetRowCount(7);
+        g.SetColumnWidth(2, 600);
+        const QString textos[] = {"2,5", "-1,25E+300",       "abc",
+                                  "",    "1234567890,12345", "Valor muy largo para la celda"};
+        for (int i = 0; i < 24; ++i) {
+            g.SetCurrentRow(1 + i / 4);
+            g.SetCurrentCol(1 + i % 4);
+            g.SetCellText(textos[i % 6]);
+            if (i % 3 == 0)
+                g.SetCellAlignment(7);
+            if (i % 5 == 1)
+                g.SetCellColors(g.MarkColors());
+        }
+        g.SetCurrentRow(2);
+        g.SetCurrentCol(2);
+        QVERIFY(Mostrar(g));
+        auto* delegado = dynamic_cast<GridDelegate*>(g.itemDelegate());
+        QVERIFY(delegado);
+        for (const bool habilitada : {true, false}) {
+            g.setEnabled(habilitada);
+            delegado->setStyleDrawsAll(true);
+            const QImage estilo = g.grab().toImage();
+            delegado->setStyleDrawsAll(false);
+            QCOMPARE(g.grab().toImage(), estilo);
+        }
     }
 
     // Ctrl+V on X11, the clipboard offered by another program (xclip): the

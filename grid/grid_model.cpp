@@ -193,7 +193,7 @@ void GridModel::setNumber(int row, int column, double number, Notice notice) {
     cellChanged(row, column, /*style=*/false, notice);
 }
 
-void GridModel::setColumnNumbers(int column, int firstRow, const std::vector<double>& numbers,
+void GridModel::setColumnNumbers(int column, int firstRow, std::span<const double> numbers,
                                  std::optional<Qt::Alignment> alignment) {
     if (numbers.empty())
         return;
@@ -211,6 +211,23 @@ void GridModel::setColumnNumbers(int column, int firstRow, const std::vector<dou
     m_heldRows.add(firstRow);
     m_heldRows.add(firstRow + int(numbers.size()) - 1);
     m_heldColumns.add(column);
+}
+
+void GridModel::columnNumbers(int column, int firstRow, std::span<double> numbers,
+                              std::optional<Qt::Alignment> alignment,
+                              std::vector<int>& others) const {
+    const auto found = std::find(m_styles.begin(), m_styles.end(), Style{{}, {}, alignment});
+    const int aligned = found == m_styles.end() ? -1 : int(found - m_styles.begin());
+    for (std::size_t k = 0; k < numbers.size(); ++k) {
+        const std::size_t i = cell(firstRow + int(k), column);
+        const bool noted = !m_notes.empty() && m_notes.count(i) != 0;
+        if (!std::isnan(m_numbers[i]) && m_styleOf[i] == aligned && !noted)
+            numbers[k] = m_numbers[i];
+        else if (std::isnan(m_numbers[i]) && m_texts[i].isEmpty() && m_styleOf[i] == 0 && !noted)
+            numbers[k] = kNoNumber;
+        else
+            others.push_back(int(k));
+    }
 }
 
 std::optional<double> GridModel::number(int row, int column) const {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <vector>
 
 class GridModel : public QAbstractTableModel {
@@ -57,8 +58,13 @@ public:
     // the plain colours and that alignment; NaN leaves a plain empty cell.
     // Cheaper than
     // one cell at a time: the style is looked up once and the notice held.
-    void setColumnNumbers(int column, int firstRow, const std::vector<double>& numbers,
+    void setColumnNumbers(int column, int firstRow, std::span<const double> numbers,
                           std::optional<Qt::Alignment> alignment);
+    // The other way: for each cell of the run, its number if setColumnNumbers
+    // would leave it as it is, NaN if it is a plain empty cell; the places
+    // in the run of all other cells go to `others`.
+    void columnNumbers(int column, int firstRow, std::span<double> numbers,
+                       std::optional<Qt::Alignment> alignment, std::vector<int>& others) const;
     // The cell's text if it is not a number cell or its text has been made;
     // never makes one, so it may be read from any thread while the model
     // does not change.

@@ -62,6 +62,9 @@ public:
                                 std::int32_t cols) const override;
     void SetBlock(std::int32_t row, std::int32_t col, std::int32_t cols,
                   const std::vector<GridCell>& cells) override;
+    GridBlock KeepBlock(std::int32_t row, std::int32_t col, std::int32_t rows, std::int32_t cols,
+                        int alignment) const override;
+    void SetBlock(const GridBlock& block) override;
     QStringList BlockText(std::int32_t row, std::int32_t col, std::int32_t rows,
                           std::int32_t cols) const override;
     std::vector<double> ColumnNumbers(std::int32_t col, std::int32_t firstRow,

@@ -8,6 +8,7 @@
 #include "grid/qt_grid.h"
 #include "solver/error_numerado.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -166,6 +167,67 @@ void QtGrid::SetBlock(std::int32_t row, std::int32_t col, std::int32_t cols,
     refreshOpenEditor();
 }
 
+GridBlock QtGrid::KeepBlock(std::int32_t row, std::int32_t col, std::int32_t rows,
+                            std::int32_t cols, int alignment) const {
+    checkBlock(row, col, rows, cols);
+    if (alignment < -1 || alignment > 8)
+        refuse();
+    GridBlock block{row, col, rows, cols, alignment, {}, {}};
+    block.columns.assign(
+        std::size_t(cols),
+        std::vector<double>(std::size_t(rows), std::numeric_limits<double>::quiet_NaN()));
+    std::vector<std::size_t> others; // places in the block
+    const std::int32_t firstDataRow = std::max(row, 1);
+    for (std::int32_t c = 0; c < cols; ++c) {
+        std::vector<int> runOthers; // places in the column's data rows
+        if (col + c >= columnOffset() && firstDataRow < row + rows)
+            m_model->columnNumbers(
+                col + c - columnOffset(), firstDataRow - 1,
+                std::span(block.columns[std::size_t(c)]).subspan(std::size_t(firstDataRow - row)),
+                AlignmentOfCode(alignment), runOthers);
+        else
+            for (std::int32_t r = firstDataRow; r < row + rows; ++r)
+                runOthers.push_back(r - firstDataRow);
+        for (std::int32_t r = row; r < firstDataRow; ++r) // the header row
+            others.push_back(std::size_t(r - row) * cols + c);
+        for (const int k : runOthers)
+            others.push_back(std::size_t(firstDataRow - row + k) * cols + c);
+    }
+    std::sort(others.begin(), others.end());
+    const CellColorPair normal = NormalColors();
+    block.others.reserve(others.size());
+    for (const std::size_t place : others)
+        block.others.emplace_back(place, readCell(row + std::int32_t(place / cols),
+                                                  col + std::int32_t(place % cols), normal));
+    return block;
+}
+
+void QtGrid::SetBlock(const GridBlock& block) {
+    checkBlock(block.row, block.col, block.rows, block.cols);
+    const auto inside = [&block](const auto& other) {
+        return other.first < std::size_t(block.rows) * std::size_t(block.cols);
+    };
+    if (block.alignment < -1 || block.alignment > 8 ||
+        block.columns.size() != std::size_t(block.cols) ||
+        std::any_of(block.columns.begin(), block.columns.end(),
+                    [&block](const auto& c) { return c.size() != std::size_t(block.rows); }) ||
+        !std::all_of(block.others.begin(), block.others.end(), inside))
+        refuse();
+    const std::int32_t firstDataRow = std::max(block.row, 1);
+    for (std::int32_t c = 0; c < block.cols; ++c)
+        if (block.col + c >= columnOffset() && firstDataRow < block.row + block.rows)
+            m_model->setColumnNumbers(block.col + c - columnOffset(), firstDataRow - 1,
+                                      std::span(block.columns[std::size_t(c)])
+                                          .subspan(std::size_t(firstDataRow - block.row)),
+                                      AlignmentOfCode(block.alignment));
+    const CellColorPair normal = NormalColors();
+    for (const auto& [place, cell] : block.others)
+        writeCell(block.row + std::int32_t(place / block.cols),
+                  block.col + std::int32_t(place % block.cols), cell, normal);
+    postCatchUp();
+    refreshOpenEditor();
+}
+
 void QtGrid::SetColumnText(std::int32_t col, std::int32_t firstRow, const QStringList& texts,
                            std::optional<int> alignment) {
     if (alignment && (*alignment < -1 || *alignment > 8))
@@ -196,7 +258,7 @@ void QtGrid::SetColumnNumbers(std::int32_t col, std::int32_t firstRow,
             writeCell(firstRow + std::int32_t(i), col, cell, normal);
         }
     } else {
-        m_model->setColumnNumbers(col - columnOffset(), firstRow - 1, numbers,
+        m_model->setColumnNumbers(col - columnOffset(), firstRow - 1, std::span(numbers),
                                   AlignmentOfCode(alignment));
         postCatchUp();
     }

@@ -305,6 +305,11 @@ private slots:
         QCOMPARE(enBloque.BlockText(bloque.y(), bloque.x(), bloque.height(), bloque.width()),
                  leidos);
 
+        // Kept, as an undo record keeps it, to be written back at the end.
+        const GridBlock guardado =
+            enBloque.KeepBlock(bloque.y(), bloque.x(), bloque.height(), bloque.width(), 7);
+        const QStringList comoEstaba = todo(enBloque);
+
         // Column by column: the numbers read back, and numbers written.
         for (int columna = bloque.x(); columna <= bloque.right(); ++columna) {
             std::vector<double> escritos;
@@ -322,6 +327,13 @@ private slots:
             enBloque.SetColumnNumbers(columna, bloque.y(), escritos, 7);
         }
         QCOMPARE(todo(enBloque), todo(celdaACelda));
+        // Numbers and empty cells are kept as columns; only headers apart.
+        const QRect datos = bloque.intersected(QRect(1, 1, 4, 6));
+        QCOMPARE(enBloque.KeepBlock(bloque.y(), bloque.x(), bloque.height(), bloque.width(), 7)
+                     .others.size(),
+                 std::size_t(bloque.width() * bloque.height() - datos.width() * datos.height()));
+        enBloque.SetBlock(guardado);
+        QCOMPARE(todo(enBloque), comoEstaba);
     }
 
     // Plain text is drawn without the style's help, pixel for pixel as the

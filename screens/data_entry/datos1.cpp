@@ -286,9 +286,9 @@ void Datos1::MensajeError(const QString& texto) {
 void Datos1::Tabla_CellEdited(int row, int col) {
     const std::int32_t filaActual = Tabla->CurrentRow();
     const std::int32_t columnaActual = Tabla->CurrentCol();
-    Tramo tramo{row, col, 1, {Tabla->CellBeforeEdit()}, {}};
+    Tramo tramo{CellBlock(row, col, Tabla->CellBeforeEdit()), {}};
     const bool valida = ComprobarCelda(row, col);
-    tramo.despues = Tabla->Block(row, col, 1, 1);
+    tramo.despues = Tabla->KeepBlock(row, col, 1, 1, kAlineacionDerecha);
     Recordar(QStringLiteral("celda %1%2").arg(QChar(u'A' + col - 1)).arg(row), std::move(tramo));
     if (valida) {
         Tabla->SetCurrentRow(filaActual);

@@ -91,18 +91,24 @@ private:
     };
     ReglasDeCelda Reglas() const { return {QLocale(), Tabla->NormalColors(), Tabla->MarkColors()}; }
     static GridCell CeldaComprobada(QStringView texto, const ReglasDeCelda& reglas);
-    static std::vector<GridCell> CeldasPegadas(const CamposTabulados& bloque, qsizetype filas,
-                                               qsizetype columnas, const ReglasDeCelda& reglas);
+    // A pasted block as its check leaves it: a number for each field that is
+    // one (NaN for a blank one), the refused fields as marked cells, and the
+    // cells that a short row does not reach; places by row, in order.
+    struct CeldasComprobadas {
+        std::vector<std::vector<double>> numeros; // by column
+        std::vector<std::pair<std::size_t, GridCell>> rechazadas;
+        std::vector<std::size_t> sinAlcanzar;
+    };
+    static CeldasComprobadas CeldasPegadas(const CamposTabulados& bloque, qsizetype filas,
+                                           qsizetype columnas, const ReglasDeCelda& reglas);
+    static GridBlock BloquePegado(CeldasComprobadas celdas, const GridBlock& antes);
     void AvisarOmitidas(qsizetype pegadas, qsizetype filas, qsizetype columnas);
     // Undo and redo (datos1_deshacer.cpp): a block of cells as it was and as
     // it became.
     class CambioDeTabla;
     struct Tramo {
-        std::int32_t fila;
-        std::int32_t columna;
-        std::int32_t columnas;
-        std::vector<GridCell> antes;
-        std::vector<GridCell> despues;
+        GridBlock antes;
+        GridBlock despues;
     };
     void PrepararDeshacer();
     Tramo TramoAntes(std::int32_t fila, std::int32_t columna, std::int32_t filas,

@@ -72,7 +72,7 @@ void Datos1::Recordar(const QString& que, Tramo tramo) {
 
 Datos1::Tramo Datos1::TramoAntes(std::int32_t fila, std::int32_t columna, std::int32_t filas,
                                  std::int32_t columnas) const {
-    return {fila, columna, columnas, Tabla->Block(fila, columna, filas, columnas), {}};
+    return {Tabla->KeepBlock(fila, columna, filas, columnas, kAlineacionDerecha), {}};
 }
 
 void Datos1::OlvidarCambios() {
@@ -91,13 +91,12 @@ void Datos1::AplicarCambio(const std::vector<Tramo>& tramos,
         NumeroEcuaciones->setText(EnteroATexto(n));
     }
     for (const Tramo& tramo : tramos)
-        Tabla->SetBlock(tramo.fila, tramo.columna, tramo.columnas,
-                        deshacer ? tramo.antes : tramo.despues);
+        Tabla->SetBlock(deshacer ? tramo.antes : tramo.despues);
     // The first cell brought back becomes the current one; for rows taken
     // away again, the last row that remains.
     if (!tramos.empty() && Tabla->RowCount() > 1) {
-        Tabla->SetCurrentRow(std::clamp(tramos.front().fila, 1, Tabla->RowCount() - 1));
-        Tabla->SetCurrentCol(std::max(tramos.front().columna, 1));
+        Tabla->SetCurrentRow(std::clamp(tramos.front().antes.row, 1, Tabla->RowCount() - 1));
+        Tabla->SetCurrentCol(std::max(tramos.front().antes.col, 1));
         Tabla->scrollTo(Tabla->model()->index(Tabla->CurrentRow() - 1, 0));
     }
     DatosCambiados();

@@ -7,6 +7,8 @@
 
 #include <QMessageBox>
 #include <algorithm>
+#include <iterator>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -75,22 +77,65 @@ void Datos1::NoPegar(const QString& motivo) {
 // first A and the last C empty). Cells a short row does not reach stay as
 // they were. A whole system is checked on two threads, half each: the checks
 // are most of a paste's work. Nothing here touches the screen.
-std::vector<GridCell> Datos1::CeldasPegadas(const CamposTabulados& bloque, qsizetype filas,
-                                            qsizetype columnas, const ReglasDeCelda& reglas) {
-    std::vector<GridCell> celdas(std::size_t(filas * columnas));
+Datos1::CeldasComprobadas Datos1::CeldasPegadas(const CamposTabulados& bloque, qsizetype filas,
+                                                qsizetype columnas, const ReglasDeCelda& reglas) {
+    CeldasComprobadas celdas;
+    celdas.numeros.assign(
+        std::size_t(columnas),
+        std::vector<double>(std::size_t(filas), std::numeric_limits<double>::quiet_NaN()));
     const auto comprobar = [&](qsizetype desde, qsizetype hasta) {
+        CeldasComprobadas parte; // this half's refused and unreached cells
         for (qsizetype i = desde; i < hasta; ++i)
-            for (qsizetype j = 0; j < std::min(bloque.Columnas(i), columnas); ++j) {
+            for (qsizetype j = 0; j < columnas; ++j) {
+                const auto lugar = std::size_t(i * columnas + j);
+                if (j >= bloque.Columnas(i)) {
+                    parte.sinAlcanzar.push_back(lugar);
+                    continue;
+                }
                 const QStringView campo = bloque.Campo(i, j);
-                const bool enBlanco =
-                    std::all_of(campo.begin(), campo.end(), [](QChar c) { return c.isSpace(); });
-                celdas[std::size_t(i * columnas + j)] =
-                    enBlanco ? GridCell{QString(), reglas.normal, {}, {}, {}}
-                             : CeldaComprobada(campo, reglas);
+                if (std::all_of(campo.begin(), campo.end(), [](QChar c) { return c.isSpace(); }))
+                    continue;
+                GridCell celda = CeldaComprobada(campo, reglas);
+                if (celda.number)
+                    celdas.numeros[std::size_t(j)][std::size_t(i)] = *celda.number;
+                else
+                    parte.rechazadas.emplace_back(lugar, std::move(celda));
             }
+        return parte;
     };
-    EnDosMitades(filas, kFilasParaOtroHilo, comprobar);
+    auto [primera, segunda] = EnDosMitades(filas, kFilasParaOtroHilo, comprobar);
+    celdas.rechazadas = std::move(primera.rechazadas);
+    std::move(segunda.rechazadas.begin(), segunda.rechazadas.end(),
+              std::back_inserter(celdas.rechazadas));
+    celdas.sinAlcanzar = std::move(primera.sinAlcanzar);
+    celdas.sinAlcanzar.insert(celdas.sinAlcanzar.end(), segunda.sinAlcanzar.begin(),
+                              segunda.sinAlcanzar.end());
     return celdas;
+}
+
+// The block a paste writes: the checked fields, and the cells it does not
+// reach as they were.
+GridBlock Datos1::BloquePegado(CeldasComprobadas celdas, const GridBlock& antes) {
+    GridBlock despues{antes.row,
+                      antes.col,
+                      antes.rows,
+                      antes.cols,
+                      antes.alignment,
+                      std::move(celdas.numeros),
+                      std::move(celdas.rechazadas)};
+    const auto cols = std::size_t(antes.cols);
+    for (const std::size_t lugar : celdas.sinAlcanzar) {
+        const double previo = antes.columns[lugar % cols][lugar / cols];
+        despues.columns[lugar % cols][lugar / cols] = previo;
+        const auto otra = std::lower_bound(
+            antes.others.begin(), antes.others.end(), lugar,
+            [](const auto& celda, std::size_t buscado) { return celda.first < buscado; });
+        if (otra != antes.others.end() && otra->first == lugar)
+            despues.others.push_back(*otra);
+    }
+    std::sort(despues.others.begin(), despues.others.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    return despues;
 }
 
 // A block copied from a spreadsheet fills the grid from the current cell on.
@@ -125,7 +170,9 @@ void Datos1::Tabla_Paste(const QString& texto) {
                });
     Tramo tramo = TramoAntes(filaInicio, columnaInicio, std::int32_t(filasQueCaben),
                              std::int32_t(columnasQueCaben));
-    std::vector<GridCell> celdas = comprobacion.get();
+    CeldasComprobadas celdas = comprobacion.get();
+    const auto primera =
+        std::int32_t(celdas.rechazadas.empty() ? 0 : celdas.rechazadas.front().first);
     qsizetype pegadas = 0;
     qsizetype columnasDelBloque = 0;
     for (qsizetype i = 0; i < bloque.Filas(); ++i) {
@@ -133,13 +180,9 @@ void Datos1::Tabla_Paste(const QString& texto) {
         if (i < filasQueCaben)
             pegadas += std::min(bloque.Columnas(i), columnasQueCaben);
     }
-    const auto rechazada = std::find_if(celdas.begin(), celdas.end(), [](const GridCell& celda) {
-        return celda.note && !celda.note->isEmpty();
-    });
-    const auto primera = std::int32_t(rechazada == celdas.end() ? 0 : rechazada - celdas.begin());
 
-    Tabla->SetBlock(filaInicio, columnaInicio, std::int32_t(columnasQueCaben), celdas);
-    tramo.despues = std::move(celdas);
+    tramo.despues = BloquePegado(std::move(celdas), tramo.antes);
+    Tabla->SetBlock(tramo.despues);
     Recordar(QStringLiteral("pegado de %1").arg(Cantidad(pegadas, "celda", "celdas")),
              std::move(tramo));
     Tabla->SetCurrentRow(filaInicio + primera / std::int32_t(columnasQueCaben));

@@ -81,12 +81,14 @@ void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
 
     // Few cells are left empty (a system's first A and last C): each one is
     // written on its own, lined up with the checked cells.
-    const GridCell cero{{}, {}, kAlineacionDerecha, {}, 0.0};
+    const GridCell cero{{}, Tabla->NormalColors(), kAlineacionDerecha, QString(), 0.0};
     std::vector<Tramo> tramos;
     for (const std::size_t i : vacias) {
-        tramos.push_back(TramoAntes(std::int32_t(i / 4) + 1, int(i % 4) + 1, 1, 1));
-        tramos.back().despues = {cero};
-        Tabla->SetBlock(tramos.back().fila, tramos.back().columna, 1, {cero});
+        const auto fila = std::int32_t(i / 4) + 1;
+        const int columna = int(i % 4) + 1;
+        tramos.push_back(TramoAntes(fila, columna, 1, 1));
+        tramos.back().despues = CellBlock(fila, columna, cero);
+        Tabla->SetBlock(tramos.back().despues);
     }
     Recordar(QStringLiteral("ceros escritos al resolver"), std::move(tramos));
     if (fallo) {

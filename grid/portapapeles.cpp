@@ -6,10 +6,6 @@ CamposTabulados LeerTabulado(QStringView texto) {
         return bloque;
     if (texto.endsWith(u'\n'))
         texto.chop(1);
-    // A system has four fields a row: the lists are sized for that.
-    const qsizetype lineas = texto.count(u'\n') + 1;
-    bloque.m_inicios.reserve(lineas + 1);
-    bloque.m_campos.reserve(lineas * 4);
     for (qsizetype inicio = 0; inicio <= texto.size();) {
         qsizetype fin = texto.indexOf(u'\n', inicio);
         if (fin < 0)
@@ -17,17 +13,24 @@ CamposTabulados LeerTabulado(QStringView texto) {
         QStringView linea = texto.sliced(inicio, fin - inicio);
         if (linea.endsWith(u'\r'))
             linea.chop(1);
-        for (qsizetype campo = 0;;) {
-            const qsizetype tab = linea.indexOf(u'\t', campo);
-            bloque.m_campos << linea.sliced(campo, (tab < 0 ? linea.size() : tab) - campo);
-            if (tab < 0)
-                break;
-            campo = tab + 1;
-        }
-        bloque.m_inicios << bloque.m_campos.size();
+        bloque.m_lineas << linea;
         inicio = fin + 1;
     }
     return bloque;
+}
+
+qsizetype CamposTabulados::Partir(qsizetype fila, std::span<QStringView> campos) const {
+    const QStringView linea = m_lineas[fila];
+    qsizetype cuantos = 0;
+    for (qsizetype inicio = 0;; ++cuantos) {
+        const qsizetype tab = linea.indexOf(u'\t', inicio);
+        if (std::size_t(cuantos) < campos.size())
+            campos[std::size_t(cuantos)] =
+                linea.sliced(inicio, (tab < 0 ? linea.size() : tab) - inicio);
+        if (tab < 0)
+            return cuantos + 1;
+        inicio = tab + 1;
+    }
 }
 
 QString EscribirTabulado(const BloqueTabulado& filas) {

@@ -8,24 +8,26 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <span>
 
 using BloqueTabulado = QList<QStringList>;
 
 // The fields of a block, row by row, as views into the text they were read
-// from, which must outlive them: a whole system is 131 064 fields, and a
-// string of its own for each would cost more than checking them all.
+// from, which must outlive them. Only the lines are found at once; a row is
+// split into its fields when they are asked for, which lets the threads that
+// check a large block split their own halves (a whole system is 131 064
+// fields).
 class CamposTabulados {
 public:
-    qsizetype Filas() const { return m_inicios.size() - 1; }
-    qsizetype Columnas(qsizetype fila) const { return m_inicios[fila + 1] - m_inicios[fila]; }
-    QStringView Campo(qsizetype fila, qsizetype columna) const {
-        return m_campos[m_inicios[fila] + columna];
-    }
+    qsizetype Filas() const { return m_lineas.size(); }
+    qsizetype Columnas(qsizetype fila) const { return m_lineas[fila].count(u'\t') + 1; }
+    // The row's first fields, as many as fit in `campos`, in one pass; how
+    // many fields the row has.
+    qsizetype Partir(qsizetype fila, std::span<QStringView> campos) const;
 
 private:
     friend CamposTabulados LeerTabulado(QStringView texto);
-    QList<QStringView> m_campos;
-    QList<qsizetype> m_inicios{0}; // each row's first field, then the number of fields
+    QList<QStringView> m_lineas; // without their line ends
 };
 
 // Lines end in "\n" or "\r\n". The line end a spreadsheet puts after its last

@@ -93,11 +93,14 @@ private:
     static GridCell CeldaComprobada(QStringView texto, const ReglasDeCelda& reglas);
     // A pasted block as its check leaves it: a number for each field that is
     // one (NaN for a blank one), the refused fields as marked cells, and the
-    // cells that a short row does not reach; places by row, in order.
+    // cells that a short row does not reach; places by row, in order. Then
+    // how many fields were placed, and the most that one row had.
     struct CeldasComprobadas {
         std::vector<std::vector<double>> numeros; // by column
         std::vector<std::pair<std::size_t, GridCell>> rechazadas;
         std::vector<std::size_t> sinAlcanzar;
+        qsizetype pegadas = 0;
+        qsizetype columnasDelBloque = 0;
     };
     static CeldasComprobadas CeldasPegadas(const CamposTabulados& bloque, qsizetype filas,
                                            qsizetype columnas, const ReglasDeCelda& reglas);

@@ -1,9 +1,11 @@
 // Pasting a block copied from a spreadsheet into the coefficient grid.
 
+#include "app/conversiones/conversiones.h"
 #include "app/dos_mitades.h"
 #include "grid/grid_control.h"
 #include "grid/portapapeles.h"
 #include "screens/data_entry/datos1.h"
+#include "solver/error_numerado.h"
 
 #include <QMessageBox>
 #include <algorithm>
@@ -84,23 +86,31 @@ Datos1::CeldasComprobadas Datos1::CeldasPegadas(const CamposTabulados& bloque, q
         std::size_t(columnas),
         std::vector<double>(std::size_t(filas), std::numeric_limits<double>::quiet_NaN()));
     const auto comprobar = [&](qsizetype desde, qsizetype hasta) {
-        CeldasComprobadas parte; // this half's refused and unreached cells
-        for (qsizetype i = desde; i < hasta; ++i)
+        CeldasComprobadas parte; // all but the numbers, for this half
+        QStringView fila[kColumnaD];
+        for (qsizetype i = desde; i < hasta; ++i) {
+            const qsizetype campos = bloque.Partir(i, std::span(fila, std::size_t(columnas)));
+            parte.pegadas += std::min(campos, columnas);
+            parte.columnasDelBloque = std::max(parte.columnasDelBloque, campos);
             for (qsizetype j = 0; j < columnas; ++j) {
                 const auto lugar = std::size_t(i * columnas + j);
-                if (j >= bloque.Columnas(i)) {
+                if (j >= campos) {
                     parte.sinAlcanzar.push_back(lugar);
                     continue;
                 }
-                const QStringView campo = bloque.Campo(i, j);
+                const QStringView campo = fila[j];
                 if (std::all_of(campo.begin(), campo.end(), [](QChar c) { return c.isSpace(); }))
                     continue;
-                GridCell celda = CeldaComprobada(campo, reglas);
-                if (celda.number)
-                    celdas.numeros[std::size_t(j)][std::size_t(i)] = *celda.number;
-                else
-                    parte.rechazadas.emplace_back(lugar, std::move(celda));
+                // As CeldaComprobada checks it, which is asked only for the
+                // marked cell of a refused field.
+                try {
+                    celdas.numeros[std::size_t(j)][std::size_t(i)] =
+                        TextoADoble(campo, reglas.regional);
+                } catch (const ErrorNumerado&) {
+                    parte.rechazadas.emplace_back(lugar, CeldaComprobada(campo, reglas));
+                }
             }
+        }
         return parte;
     };
     auto [primera, segunda] = EnDosMitades(filas, kFilasParaOtroHilo, comprobar);
@@ -110,6 +120,8 @@ Datos1::CeldasComprobadas Datos1::CeldasPegadas(const CamposTabulados& bloque, q
     celdas.sinAlcanzar = std::move(primera.sinAlcanzar);
     celdas.sinAlcanzar.insert(celdas.sinAlcanzar.end(), segunda.sinAlcanzar.begin(),
                               segunda.sinAlcanzar.end());
+    celdas.pegadas = primera.pegadas + segunda.pegadas;
+    celdas.columnasDelBloque = std::max(primera.columnasDelBloque, segunda.columnasDelBloque);
     return celdas;
 }
 
@@ -173,13 +185,10 @@ void Datos1::Tabla_Paste(const QString& texto) {
     CeldasComprobadas celdas = comprobacion.get();
     const auto primera =
         std::int32_t(celdas.rechazadas.empty() ? 0 : celdas.rechazadas.front().first);
-    qsizetype pegadas = 0;
-    qsizetype columnasDelBloque = 0;
-    for (qsizetype i = 0; i < bloque.Filas(); ++i) {
+    const qsizetype pegadas = celdas.pegadas;
+    qsizetype columnasDelBloque = celdas.columnasDelBloque;
+    for (qsizetype i = filasQueCaben; i < bloque.Filas(); ++i) // the rows left out
         columnasDelBloque = std::max(columnasDelBloque, bloque.Columnas(i));
-        if (i < filasQueCaben)
-            pegadas += std::min(bloque.Columnas(i), columnasQueCaben);
-    }
 
     tramo.despues = BloquePegado(std::move(celdas), tramo.antes);
     Tabla->SetBlock(tramo.despues);

@@ -33,11 +33,15 @@ qsizetype CamposTabulados::Partir(qsizetype fila, std::span<QStringView> campos)
     }
 }
 
-QString EscribirTabulado(const BloqueTabulado& filas) {
+QString EscribirTabulado(std::span<const QString> celdas, qsizetype columnas) {
+    qsizetype largo = 0;
+    for (const QString& celda : celdas)
+        largo += celda.size() + 1;
     QString texto;
-    for (const QStringList& fila : filas) {
-        texto += fila.join(u'\t');
-        texto += u'\n';
+    texto.reserve(largo);
+    for (std::size_t i = 0; i < celdas.size(); ++i) {
+        texto += celdas[i];
+        texto += (qsizetype(i) + 1) % columnas == 0 ? u'\n' : u'\t';
     }
     return texto;
 }

@@ -10,8 +10,6 @@
 #include <QStringView>
 #include <span>
 
-using BloqueTabulado = QList<QStringList>;
-
 // The fields of a block, row by row, as views into the text they were read
 // from, which must outlive them. Only the lines are found at once; a row is
 // split into its fields when they are asked for, which lets the threads that
@@ -35,5 +33,6 @@ private:
 // at least one field. No quoting is undone: a number never needs it.
 CamposTabulados LeerTabulado(QStringView texto);
 
-// Every row ends in "\n", the last one too, as a spreadsheet's own copy does.
-QString EscribirTabulado(const BloqueTabulado& filas);
+// The cells row by row, `columnas` a row. Every row ends in "\n", the last
+// one too, as a spreadsheet's own copy does.
+QString EscribirTabulado(std::span<const QString> celdas, qsizetype columnas);

@@ -6,6 +6,7 @@
 #include "app/boton_grafico.h"
 #include "app/conversiones/conversiones.h"
 #include "app/dialogos_archivo.h"
+#include "app/dos_mitades.h"
 #include "grid/portapapeles.h"
 #include "grid/qt_grid.h"
 #include "solver/error_numerado.h"
@@ -15,6 +16,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QShortcut>
+#include <cmath>
 
 namespace {
 
@@ -129,13 +131,27 @@ void Respuesta::LlenarIncognitas(std::int32_t n) {
 // The whole table, whatever cell is current: results are copied to be kept or
 // worked on in a spreadsheet, which takes the header line as the names of its
 // columns and the values, in the user's regional format, as numbers.
+// The values are written out here, on two threads for the largest tables,
+// rather than by the table, which would keep a text for every one.
 void Respuesta::Incognitas_Copy() {
-    const QStringList textos = Incognitas->BlockText(0, 0, Incognitas->RowCount(), 2);
-    BloqueTabulado filas;
-    filas.reserve(textos.size() / 2);
-    for (qsizetype i = 0; i + 1 < textos.size(); i += 2)
-        filas << QStringList{textos[i], textos[i + 1]};
-    QGuiApplication::clipboard()->setText(EscribirTabulado(filas));
+    const std::int32_t filas = Incognitas->RowCount();
+    const QStringList nombres = Incognitas->BlockText(0, 0, filas, 1);
+    const std::vector<double> valores = Incognitas->ColumnNumbers(1, 0, filas);
+    std::vector<QString> celdas(2 * std::size_t(filas));
+    const auto escribir = [&](qsizetype desde, qsizetype hasta) {
+        const QLocale regional;
+        for (auto i = std::size_t(desde); i < std::size_t(hasta); ++i) {
+            celdas[2 * i] = nombres[qsizetype(i)];
+            if (!std::isnan(valores[i]))
+                celdas[2 * i + 1] = DobleATexto(valores[i], regional);
+        }
+    };
+    constexpr qsizetype kFilasParaDosHilos = 4096;
+    EnDosMitades(filas, kFilasParaDosHilos, escribir);
+    for (std::int32_t i = 0; i < filas; ++i) // the header, and any cell that is text
+        if (std::isnan(valores[std::size_t(i)]))
+            celdas[2 * std::size_t(i) + 1] = Incognitas->BlockText(i, 1, 1, 1)[0];
+    QGuiApplication::clipboard()->setText(EscribirTabulado(celdas, 2));
 }
 
 // Every unknown in full, as x,valor lines a spreadsheet or a script reads,

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QVarLengthArray>
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <future>
@@ -243,9 +245,18 @@ double LectorSistema::LeerCampo(std::string_view campo, int numero) const {
         if (r.ec == std::errc() && r.ptr == campo.data() + campo.size() && std::isfinite(valor))
             return valor;
     }
-    const QString texto = QString::fromUtf8(campo.data(), qsizetype(campo.size()));
+    // A number is ASCII: widened in place, it needs no string of its own.
+    QVarLengthArray<char16_t, 64> ancho;
+    QString texto;
+    if (std::all_of(campo.begin(), campo.end(), [](char c) { return uchar(c) < 0x80; })) {
+        ancho.resize(qsizetype(campo.size()));
+        std::copy(campo.begin(), campo.end(), ancho.begin());
+    } else {
+        texto = QString::fromUtf8(campo.data(), qsizetype(campo.size()));
+    }
+    const QStringView vista = texto.isNull() ? QStringView(ancho.data(), ancho.size()) : texto;
     try {
-        return TextoADoble(texto, m_separador == ',' ? QLocale::c() : m_regional);
+        return TextoADoble(vista, m_separador == ',' ? QLocale::c() : m_regional);
     } catch (const ErrorNumerado& error) {
         throw ArchivoIlegible(
             error.numero() == NumeroError::Desbordamiento

@@ -213,6 +213,32 @@ void GridModel::setColumnNumbers(int column, int firstRow, std::span<const doubl
     m_heldColumns.add(column);
 }
 
+void GridModel::setColumnTexts(int column, int firstRow, std::span<const QString> texts) {
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        const std::size_t i = cell(firstRow + int(k), column);
+        m_texts[i] = texts[k];
+        m_numbers[i] = kNoNumber;
+        if (!m_notes.empty())
+            m_notes.erase(i);
+    }
+    if (texts.empty())
+        return;
+    m_heldRows.add(firstRow);
+    m_heldRows.add(firstRow + int(texts.size()) - 1);
+    m_heldColumns.add(column);
+}
+
+void GridModel::setHeaderTexts(Qt::Orientation orientation, int first,
+                               std::span<const QString> texts) {
+    std::vector<QString>& headers = orientation == Qt::Horizontal ? m_columnHeaders : m_rowHeaders;
+    std::copy(texts.begin(), texts.end(), headers.begin() + first);
+    if (texts.empty())
+        return;
+    HeldSpan& held = orientation == Qt::Horizontal ? m_heldColumnHeaders : m_heldRowHeaders;
+    held.add(first);
+    held.add(first + int(texts.size()) - 1);
+}
+
 void GridModel::columnNumbers(int column, int firstRow, std::span<double> numbers,
                               std::optional<Qt::Alignment> alignment,
                               std::vector<int>& others) const {

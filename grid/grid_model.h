@@ -60,6 +60,10 @@ public:
     // one cell at a time: the style is looked up once and the notice held.
     void setColumnNumbers(int column, int firstRow, std::span<const double> numbers,
                           std::optional<Qt::Alignment> alignment);
+    // A run of texts down a column, or of a header's sections, each written
+    // as setText or setHeaderText would; the notice held.
+    void setColumnTexts(int column, int firstRow, std::span<const QString> texts);
+    void setHeaderTexts(Qt::Orientation orientation, int first, std::span<const QString> texts);
     // The other way: for each cell of the run, its number if setColumnNumbers
     // would leave it as it is, NaN if it is a plain empty cell; the places
     // in the run of all other cells go to `others`.

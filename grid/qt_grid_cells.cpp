@@ -237,9 +237,21 @@ void QtGrid::SetColumnText(std::int32_t col, std::int32_t firstRow, const QStrin
     checkBlock(firstRow, col, std::int32_t(texts.size()), 1);
     const CellColorPair normal = NormalColors();
     GridCell cell{QString(), {}, alignment, {}, {}};
-    for (qsizetype i = 0; i < texts.size(); ++i) {
+    // With no alignment to set, all but the header row in one pass.
+    const qsizetype oneByOne =
+        alignment ? texts.size() : std::min<qsizetype>(texts.size(), 1 - firstRow);
+    for (qsizetype i = 0; i < std::max<qsizetype>(oneByOne, 0); ++i) {
         cell.text = texts[i];
         writeCell(firstRow + std::int32_t(i), col, cell, normal);
+    }
+    if (const auto rest = std::span(texts).subspan(std::size_t(std::max<qsizetype>(oneByOne, 0)));
+        !rest.empty()) {
+        const int firstModelRow = firstRow + std::max<int>(int(oneByOne), 0) - 1;
+        if (col < columnOffset())
+            m_model->setHeaderTexts(Qt::Vertical, firstModelRow, rest);
+        else
+            m_model->setColumnTexts(col - columnOffset(), firstModelRow, rest);
+        postCatchUp();
     }
     refreshOpenEditor();
 }

@@ -332,6 +332,18 @@ private slots:
         QCOMPARE(enBloque.KeepBlock(bloque.y(), bloque.x(), bloque.height(), bloque.width(), 7)
                      .others.size(),
                  std::size_t(bloque.width() * bloque.height() - datos.width() * datos.height()));
+        // Then texts, as a column is numbered.
+        for (int columna = bloque.x(); columna <= bloque.right(); ++columna) {
+            QStringList textos;
+            for (int f = bloque.y(); f <= bloque.bottom(); ++f) {
+                textos << QStringLiteral("t%1").arg(f);
+                celdaACelda.SetCurrentRow(f);
+                celdaACelda.SetCurrentCol(columna);
+                celdaACelda.SetCellText(textos.back());
+            }
+            enBloque.SetColumnText(columna, bloque.y(), textos);
+        }
+        QCOMPARE(todo(enBloque), todo(celdaACelda));
         enBloque.SetBlock(guardado);
         QCOMPARE(todo(enBloque), comoEstaba);
     }

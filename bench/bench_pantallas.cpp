@@ -28,9 +28,11 @@
 // n is timed right after each repetition, so that a noisy spell of the shared
 // machine hits both columns alike.
 //
-//   bench_pantallas [--repeticiones N] [--n N]
+//   bench_pantallas [--repeticiones N] [--n N] [--paso P]
 //                                        the table ("FILA|…" lines for run-all.sh);
-//                                        --n: that size only (for profiling)
+//                                        --n: that size only, --paso: that step only
+//                                        (count, check, solve, paste, open, grid),
+//                                        for profiling
 //   bench_pantallas --memoria            one pass at the largest size; peak RSS
 //   bench_pantallas --ciclos N           N small sessions in a row; the growth
 //
@@ -296,6 +298,7 @@ int main(int argc, char** argv) {
     int repeticiones = 11;
     bool memoria = false;
     int ciclos = 0;
+    QByteArray paso;
     std::vector<std::int32_t> tamanos(std::begin(kTamanos), std::end(kTamanos));
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--memoria") == 0)
@@ -306,8 +309,11 @@ int main(int argc, char** argv) {
             repeticiones = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--n") == 0 && i + 1 < argc)
             tamanos = {std::clamp(std::atoi(argv[++i]), 4, int(kMayor))};
+        else if (std::strcmp(argv[i], "--paso") == 0 && i + 1 < argc)
+            paso = argv[++i];
         else
-            Abortar("uso: bench_pantallas [--repeticiones N] [--n N] [--memoria] [--ciclos N]");
+            Abortar("uso: bench_pantallas [--repeticiones N] [--n N] [--paso P] [--memoria] "
+                    "[--ciclos N]");
     }
     if (memoria)
         return Memoria();
@@ -320,28 +326,22 @@ int main(int argc, char** argv) {
     ContadorPinturas pinturas;
     for (std::int32_t n : tamanos) {
         const Sistema s = Generar(n);
-        const QByteArray solo = qgetenv("SOLO");
-        if (solo == "solve") {
+        const auto medir = [&paso](const char* nombre) { return paso.isEmpty() || paso == nombre; };
+        if (medir("count"))
+            MedirCuenta(n, s, repeticiones, pinturas);
+        if (medir("check"))
+            MedirComprobacion(n, s, repeticiones, pinturas);
+        if (medir("solve")) {
             MedirResolucion(n, s, s, repeticiones, pinturas, "solve, results shown");
-            continue;
+            if (n > 4)
+                MedirResolucion(n, ConPivoteNulo(s), s, repeticiones, pinturas,
+                                "solve needing pivoting, results shown");
         }
-        if (solo == "paste") {
+        if (medir("paste"))
             MedirPortapapeles(n, s, repeticiones);
-            continue;
-        }
-        if (solo == "open") {
+        if (medir("open"))
             MedirApertura(n, s, repeticiones);
-            continue;
-        }
-        MedirCuenta(n, s, repeticiones, pinturas);
-        MedirComprobacion(n, s, repeticiones, pinturas);
-        MedirResolucion(n, s, s, repeticiones, pinturas, "solve, results shown");
-        if (n > 4)
-            MedirResolucion(n, ConPivoteNulo(s), s, repeticiones, pinturas,
-                            "solve needing pivoting, results shown");
-        MedirPortapapeles(n, s, repeticiones);
-        MedirApertura(n, s, repeticiones);
-        if (n == kMayor)
+        if (medir("grid") && n == kMayor)
             MedirTablaMayor(s, repeticiones, pinturas);
         std::fflush(stdout);
     }

@@ -179,6 +179,11 @@ bool QtGrid::event(QEvent* event) {
     if (catchUp)
         m_catchUpPosted = false; // a write made while catching up posts another
     syncViewToCurrent();
+    // The view lays itself out again on a timer after rows come or go: done
+    // here, before the window's repaint, it does not cost a second repaint
+    // of the whole window straight after the first.
+    if (catchUp)
+        executeDelayedItemsLayout();
     return catchUp || QTableView::event(event);
 }
 

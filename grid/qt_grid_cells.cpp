@@ -237,16 +237,16 @@ void QtGrid::SetColumnText(std::int32_t col, std::int32_t firstRow, const QStrin
     checkBlock(firstRow, col, std::int32_t(texts.size()), 1);
     const CellColorPair normal = NormalColors();
     GridCell cell{QString(), {}, alignment, {}, {}};
-    // With no alignment to set, all but the header row in one pass.
+    // One at a time: the header row, and every row when there is an
+    // alignment to set; the rest in one pass.
     const qsizetype oneByOne =
-        alignment ? texts.size() : std::min<qsizetype>(texts.size(), 1 - firstRow);
-    for (qsizetype i = 0; i < std::max<qsizetype>(oneByOne, 0); ++i) {
+        alignment ? texts.size() : std::min<qsizetype>(texts.size(), firstRow == 0 ? 1 : 0);
+    for (qsizetype i = 0; i < oneByOne; ++i) {
         cell.text = texts[i];
         writeCell(firstRow + std::int32_t(i), col, cell, normal);
     }
-    if (const auto rest = std::span(texts).subspan(std::size_t(std::max<qsizetype>(oneByOne, 0)));
-        !rest.empty()) {
-        const int firstModelRow = firstRow + std::max<int>(int(oneByOne), 0) - 1;
+    if (const auto rest = std::span(texts).subspan(std::size_t(oneByOne)); !rest.empty()) {
+        const int firstModelRow = firstRow + int(oneByOne) - 1;
         if (col < columnOffset())
             m_model->setHeaderTexts(Qt::Vertical, firstModelRow, rest);
         else

@@ -33,6 +33,12 @@ private:
 // at least one field. No quoting is undone: a number never needs it.
 CamposTabulados LeerTabulado(QStringView texto);
 
+// Whether the text has a control character other than a tab or a line end:
+// text from a spreadsheet has none, binary data has them all. Eight
+// characters at a time where the processor allows, as a whole system's text
+// is 1.5 million of them.
+bool ConControles(QStringView texto);
+
 // The cells row by row, `columnas` a row. Every row ends in "\n", the last
 // one too, as a spreadsheet's own copy does.
 QString EscribirTabulado(std::span<const QString> celdas, qsizetype columnas);

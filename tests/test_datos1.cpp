@@ -129,8 +129,13 @@ private slots:
         QTest::newRow("nothing to paste")
             << QPoint(2, 2) << "" << Con(1, {})
             << "No se pudo pegar: el portapapeles está vacío o no contiene texto.";
-        QTest::newRow("binary") << QPoint(2, 2) << "1\t2\x01\x7f" << Con(1, {})
+        // Eight characters are looked at together: the control character
+        // in the second eight, the wide ones in the first.
+        QTest::newRow("binary") << QPoint(2, 2) << "1\t2\t3\t4\r\n5\t\x01\t7\t8\n"
+                                << Con(1, {})
                                 << "No se pudo pegar: el portapapeles no contiene celdas de texto.";
+        QTest::newRow("wide characters are text") << QPoint(1, 1) << "香港\t2\t3\t4\n"
+                                                  << Con(1, {{"香港*", "2>", "3>", "4>"}}) << "";
         QTest::newRow("far too big")
             << QPoint(2, 2) << QString(9 << 20, u'1') << Con(1, {})
             << "No se pudo pegar: el contenido del portapapeles es mucho mayor que lo que cabe en "

@@ -39,12 +39,7 @@ QString MotivoParaNoPegar(const QString& texto, qsizetype mayor) {
         return kSinTexto;
     if (texto.size() > mayor)
         return kDemasiado;
-    // Text from a spreadsheet has tabs and line breaks, and no other control
-    // character; binary data has them all.
-    const bool binario = std::any_of(texto.begin(), texto.end(), [](QChar c) {
-        return c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
-    });
-    if (binario)
+    if (ConControles(texto))
         return QStringLiteral("No se pudo pegar: el portapapeles no contiene celdas de texto.");
     return {};
 }
@@ -98,16 +93,19 @@ Datos1::CeldasComprobadas Datos1::CeldasPegadas(const CamposTabulados& bloque, q
                     parte.sinAlcanzar.push_back(lugar);
                     continue;
                 }
-                const QStringView campo = fila[j];
-                if (std::all_of(campo.begin(), campo.end(), [](QChar c) { return c.isSpace(); }))
-                    continue;
                 // As CeldaComprobada checks it, which is asked only for the
-                // marked cell of a refused field.
+                // marked cell of a refused field. A field of blanks is no
+                // number either, and is looked for only then.
+                const QStringView campo = fila[j];
+                if (campo.isEmpty())
+                    continue;
                 try {
                     celdas.numeros[std::size_t(j)][std::size_t(i)] =
                         TextoADoble(campo, reglas.regional);
                 } catch (const ErrorNumerado&) {
-                    parte.rechazadas.emplace_back(lugar, CeldaComprobada(campo, reglas));
+                    if (!std::all_of(campo.begin(), campo.end(),
+                                     [](QChar c) { return c.isSpace(); }))
+                        parte.rechazadas.emplace_back(lugar, CeldaComprobada(campo, reglas));
                 }
             }
         }

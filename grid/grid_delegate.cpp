@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
 
@@ -35,8 +36,7 @@ void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 // style draws it: its background, then the text within the style's margins,
 // elided when it does not fit. The style itself lays the text out three or
 // four times to draw it once (for its size, for eliding, to draw), and a
-// screen of cells is redrawn after every change to the grid: this halves
-// the time a full repaint of the coefficient grid takes.
+// screen of cells is redrawn after every change to the grid.
 bool GridDelegate::paintPlainText(QPainter* painter, const QStyleOptionViewItem& option) const {
     constexpr auto kOther = QStyleOptionViewItem::WrapText |
                             QStyleOptionViewItem::HasCheckIndicator |
@@ -49,8 +49,12 @@ bool GridDelegate::paintPlainText(QPainter* painter, const QStyleOptionViewItem&
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect textRect = option.rect.adjusted(margin, 0, -margin, 0);
     QString shown = option.text;
-    if (option.fontMetrics.horizontalAdvance(shown) > textRect.width())
+    const QFontMetricsF metrics(option.font);
+    qreal width = metrics.horizontalAdvance(shown);
+    if (width > textRect.width()) {
         shown = option.fontMetrics.elidedText(shown, option.textElideMode, textRect.width());
+        width = metrics.horizontalAdvance(shown);
+    }
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &option, painter, widget);
     QPalette::ColorGroup group = QPalette::Disabled;
     if (option.state & QStyle::State_Enabled)
@@ -60,7 +64,19 @@ bool GridDelegate::paintPlainText(QPainter* painter, const QStyleOptionViewItem&
     painter->setFont(option.font);
     painter->setPen(option.palette.color(
         group, option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
-    painter->drawText(textRect, int(option.displayAlignment), shown);
+    // Placed where the style places it, which is not always where
+    // drawText(rect, alignment) would.
+    qreal x = textRect.left();
+    if (option.displayAlignment & Qt::AlignRight)
+        x = textRect.left() + textRect.width() - width;
+    else if (option.displayAlignment & Qt::AlignHCenter)
+        x = textRect.left() + (textRect.width() - width) / 2;
+    qreal y = textRect.top();
+    if (option.displayAlignment & Qt::AlignBottom)
+        y = textRect.top() + textRect.height() - metrics.height();
+    else if (option.displayAlignment & Qt::AlignVCenter)
+        y = textRect.top() + (textRect.height() - metrics.height()) / 2;
+    painter->drawText(QPointF(x, y + metrics.ascent()), shown);
     painter->restore();
     return true;
 }

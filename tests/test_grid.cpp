@@ -350,7 +350,8 @@ private slots:
 
     // Plain text is drawn without the style's help, pixel for pixel as the
     // style draws it: numbers and words, marked and normal cells, the
-    // current one, a text too long for its cell, the grid disabled.
+    // current one, a text too long for its cell, the grid disabled, in two
+    // faces.
     void dibujo() {
         QtGrid g(kTabla);
         g.SetRowCount(7);
@@ -371,13 +372,16 @@ private slots:
         QVERIFY(Mostrar(g));
         auto* delegado = dynamic_cast<GridDelegate*>(g.itemDelegate());
         QVERIFY(delegado);
-        for (const bool habilitada : {true, false}) {
-            g.setEnabled(habilitada);
-            delegado->setStyleDrawsAll(true);
-            const QImage estilo = g.grab().toImage();
-            delegado->setStyleDrawsAll(false);
-            QCOMPARE(g.grab().toImage(), estilo);
-        }
+        // The program's face and size, and another.
+        for (const QFont& letra : {QFont(QStringLiteral("Liberation Sans"), 8), QFont()})
+            for (const bool habilitada : {true, false}) {
+                g.setFont(letra);
+                g.setEnabled(habilitada);
+                delegado->setStyleDrawsAll(true);
+                const QImage estilo = g.grab().toImage();
+                delegado->setStyleDrawsAll(false);
+                QCOMPARE(g.grab().toImage(), estilo);
+            }
     }
 
     // Ctrl+V on X11, the clipboard offered by another program (xclip): the

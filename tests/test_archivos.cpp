@@ -90,6 +90,14 @@ private slots:
         QCOMPARE(Caja()->text(), "5");
         QCOMPARE(Estado(), "coefficients");
         QCOMPARE(Vistas(), antes);
+
+        // A cell that holds no number is not saved: the user is sent to it.
+        Poner({{"1", "2", "3", "4"}, {"5", "abc", "6", "7"}});
+        VigilanteMensajes mensajes;
+        QVERIFY(!Pantalla()->GuardarSistema(carpeta.filePath("no.csv")));
+        QVERIFY(!QFile::exists(carpeta.filePath("no.csv")));
+        QCOMPARE(mensajes.vistos.size(), 1);
+        QCOMPARE(Actual(), QPoint(2, 2));
     }
 
     // The unknowns as x,valor records, the accuracy line quoted as RFC 4180 wants.

@@ -6,8 +6,10 @@
 #include "app/datos1_publico.h"
 #include "app/pantalla.h"
 #include "grid/grid_control.h"
+#include "solver/error_numerado.h"
 
 #include <QLocale>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -16,7 +18,6 @@
 enum class Rechazo;
 class BotonGrafico;
 class CamposTabulados;
-class ErrorNumerado;
 class GridControl;
 class LectorPantalla;
 class MotorVoz;
@@ -82,6 +83,15 @@ private:
         std::vector<double> A, B, C, D;
     };
     void LeerCoeficientes(Coeficientes& coeficientes);
+    // The first rows of the grid, A to D, as numbers; an empty cell is NaN.
+    // Places are cells counted row by row from A1.
+    struct NumerosDeLaTabla {
+        std::array<std::vector<double>, 4> columnas;
+        std::vector<std::size_t> vacias;
+        // The first cell that holds no number: the reading stopped there.
+        std::optional<std::pair<std::size_t, NumeroError>> fallo;
+    };
+    NumerosDeLaTabla LeerNumeros(std::int32_t filas) const;
     bool ComprobarCelda(std::int32_t fila, std::int32_t columna);
     // What the check needs, looked up once for a whole block of cells.
     struct ReglasDeCelda {

@@ -7,7 +7,6 @@
 #include "app/dialogos_archivo.h"
 #include "grid/grid_control.h"
 #include "screens/data_entry/datos1.h"
-#include "solver/error_numerado.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -16,7 +15,6 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QShortcut>
-#include <limits>
 
 namespace {
 
@@ -121,32 +119,20 @@ bool Datos1::LeerTablaParaGuardar(SistemaLeido& sistema) {
                                      "de ecuaciones."));
         return false;
     }
-    const QLocale regional;
-    const std::int32_t filas = Tabla->RowCount() - 1;
-    for (int c = 0; c < kColumnas; ++c)
-        sistema.columnas[std::size_t(c)] = Tabla->ColumnNumbers(c + 1, 1, filas);
-    // The cells that hold no number, row by row: empty ones stay so.
-    for (std::size_t i = 0; i < std::size_t(filas) * kColumnas; ++i) {
-        const int columna = int(i % kColumnas) + 1;
-        double& valor = sistema.columnas[std::size_t(columna - 1)][i / kColumnas];
-        if (!SistemaLeido::Vacio(valor))
-            continue;
-        const auto fila = std::int32_t(i / kColumnas) + 1;
-        const QString texto = Tabla->BlockText(fila, columna, 1, 1)[0];
-        try {
-            if (!texto.isEmpty())
-                valor = TextoADoble(texto, regional);
-        } catch (const ErrorNumerado&) {
-            AvisarArchivo(QStringLiteral("La celda %1%2 no contiene un número. Corríjala y "
-                                         "guarde de nuevo.")
-                              .arg(QChar(u'A' + columna - 1))
-                              .arg(fila));
-            Tabla->SetCurrentRow(fila); // the cell to correct becomes the current one
-            Tabla->SetCurrentCol(columna);
-            Tabla->setFocus(Qt::OtherFocusReason);
-            return false;
-        }
+    NumerosDeLaTabla leidos = LeerNumeros(Tabla->RowCount() - 1);
+    if (const auto fallo = leidos.fallo) {
+        const auto fila = std::int32_t(fallo->first / kColumnas) + 1;
+        const int columna = int(fallo->first % kColumnas) + 1;
+        AvisarArchivo(QStringLiteral("La celda %1%2 no contiene un número. Corríjala y "
+                                     "guarde de nuevo.")
+                          .arg(QChar(u'A' + columna - 1))
+                          .arg(fila));
+        Tabla->SetCurrentRow(fila); // the cell to correct becomes the current one
+        Tabla->SetCurrentCol(columna);
+        Tabla->setFocus(Qt::OtherFocusReason);
+        return false;
     }
+    sistema.columnas = std::move(leidos.columnas); // empty cells stay NaN, empty fields
     return true;
 }
 

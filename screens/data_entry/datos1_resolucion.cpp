@@ -50,40 +50,46 @@ void Datos1::Resolver_Click() {
     App().Descargar(IdPantalla::Datos1);
 }
 
-// Row by row, A to D; an empty cell counts as zero and is shown as such. A
-// cell that holds no number stops the reading there and becomes the current
-// cell; the empty cells before it already show their zeros. A checked cell
-// holds its number already: only cells never checked are read from text.
-void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
-    std::vector<double>* columnas[] = {&coeficientes.A, &coeficientes.B, &coeficientes.C,
-                                       &coeficientes.D};
+// A checked cell holds its number already: only cells never checked are read
+// from their text.
+Datos1::NumerosDeLaTabla Datos1::LeerNumeros(std::int32_t filas) const {
+    NumerosDeLaTabla leidos;
     for (int c = 0; c < 4; ++c)
-        *columnas[c] = Tabla->ColumnNumbers(c + 1, 1, m_n);
+        leidos.columnas[std::size_t(c)] = Tabla->ColumnNumbers(c + 1, 1, filas);
     const QLocale regional;
-    std::vector<std::size_t> vacias; // as cells, row by row
-    std::optional<std::pair<std::size_t, NumeroError>> fallo;
-    for (std::size_t i = 0; i < std::size_t(m_n) * 4 && !fallo; ++i) {
-        double& valor = (*columnas[i % 4])[i / 4];
+    for (std::size_t i = 0; i < std::size_t(filas) * 4 && !leidos.fallo; ++i) {
+        double& valor = leidos.columnas[i % 4][i / 4];
         if (!std::isnan(valor))
             continue;
         const QString texto = Tabla->BlockText(std::int32_t(i / 4) + 1, int(i % 4) + 1, 1, 1)[0];
-        valor = 0;
         if (texto.isEmpty()) {
-            vacias.push_back(i);
+            leidos.vacias.push_back(i);
             continue;
         }
         try {
             valor = TextoADoble(texto, regional);
         } catch (const ErrorNumerado& error) {
-            fallo = {i, error.numero()};
+            leidos.fallo = {i, error.numero()};
         }
     }
+    return leidos;
+}
+
+// Row by row, A to D; an empty cell counts as zero and is shown as such. A
+// cell that holds no number stops the reading there and becomes the current
+// cell; the empty cells before it already show their zeros.
+void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
+    NumerosDeLaTabla leidos = LeerNumeros(m_n);
+    for (const std::size_t i : leidos.vacias)
+        leidos.columnas[i % 4][i / 4] = 0;
+    coeficientes = {std::move(leidos.columnas[0]), std::move(leidos.columnas[1]),
+                    std::move(leidos.columnas[2]), std::move(leidos.columnas[3])};
 
     // Few cells are left empty (a system's first A and last C): each one is
     // written on its own, lined up with the checked cells.
     const GridCell cero{{}, Tabla->NormalColors(), kAlineacionDerecha, QString(), 0.0};
     std::vector<Tramo> tramos;
-    for (const std::size_t i : vacias) {
+    for (const std::size_t i : leidos.vacias) {
         const auto fila = std::int32_t(i / 4) + 1;
         const int columna = int(i % 4) + 1;
         tramos.push_back(TramoAntes(fila, columna, 1, 1));
@@ -91,7 +97,7 @@ void Datos1::LeerCoeficientes(Coeficientes& coeficientes) {
         Tabla->SetBlock(tramos.back().despues);
     }
     Recordar(QStringLiteral("ceros escritos al resolver"), std::move(tramos));
-    if (fallo) {
+    if (const auto fallo = leidos.fallo) {
         Tabla->SetCurrentRow(std::int32_t(fallo->first / 4) + 1);
         Tabla->SetCurrentCol(int(fallo->first % 4) + 1);
         throw ErrorNumerado(fallo->second);

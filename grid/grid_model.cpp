@@ -208,9 +208,7 @@ void GridModel::setColumnNumbers(int column, int firstRow, std::span<const doubl
         if (!m_notes.empty())
             m_notes.erase(i);
     }
-    m_heldRows.add(firstRow);
-    m_heldRows.add(firstRow + int(numbers.size()) - 1);
-    m_heldColumns.add(column);
+    holdColumnRun(column, firstRow, numbers.size());
 }
 
 void GridModel::setColumnTexts(int column, int firstRow, std::span<const QString> texts) {
@@ -221,10 +219,14 @@ void GridModel::setColumnTexts(int column, int firstRow, std::span<const QString
         if (!m_notes.empty())
             m_notes.erase(i);
     }
-    if (texts.empty())
+    holdColumnRun(column, firstRow, texts.size());
+}
+
+void GridModel::holdColumnRun(int column, int firstRow, std::size_t count) {
+    if (count == 0)
         return;
     m_heldRows.add(firstRow);
-    m_heldRows.add(firstRow + int(texts.size()) - 1);
+    m_heldRows.add(firstRow + int(count) - 1);
     m_heldColumns.add(column);
 }
 

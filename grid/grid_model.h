@@ -56,8 +56,8 @@ public:
     std::optional<double> number(int row, int column) const;
     // A run of cells down a column, each written as setNumber would, with
     // the plain colours and that alignment; NaN leaves a plain empty cell.
-    // Cheaper than
-    // one cell at a time: the style is looked up once and the notice held.
+    // Cheaper than one cell at a time: the style is looked up once and the
+    // notice held.
     void setColumnNumbers(int column, int firstRow, std::span<const double> numbers,
                           std::optional<Qt::Alignment> alignment);
     // A run of texts down a column, or of a header's sections, each written
@@ -124,6 +124,7 @@ private:
     }
     void setStyle(int row, int column, const Style& style, Notice notice);
     void cellChanged(int row, int column, bool style, Notice notice);
+    void holdColumnRun(int column, int firstRow, std::size_t count);
     std::uint16_t internStyle(const Style& style);
     std::uint16_t internNewStyle(const Style& style);
 

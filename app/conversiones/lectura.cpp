@@ -37,52 +37,49 @@ constexpr auto kPotencias = [] {
 
 // The common case: numbers as the program writes them and as most are
 // typed, an optional '-', ASCII digits and at most one decimal separator,
-// with no blanks, grouping or exponent. Up to 15 significant digits (all
-// that the program writes) the digits make an integer that a double holds
-// exactly, and one division by an exact power of ten rounds it correctly:
-// the same double std::from_chars gives, without its parsing. Longer numbers
-// are handed to std::from_chars; anything else, and anything std::from_chars
-// does not take whole, is left to the full reading.
+// with no blanks, grouping or exponent. While the digits make an integer
+// below 2^53, a double holds it exactly, and one division by an exact power
+// of ten rounds it correctly: the same double std::from_chars gives, without
+// its parsing. That covers 15 significant digits, all that the program
+// writes; a paste of a whole system reads 131 064 of them, so the loop only
+// sorts and accumulates. Longer numbers are handed to std::from_chars;
+// anything else, and anything std::from_chars does not take whole, is left
+// to the full reading.
 std::optional<double> LeerFormaSencilla(QStringView texto, const FormatoNumerico& f) {
-    if (f.decimal.size() != 1 || texto.size() > 40)
+    if (f.decimal.size() != 1)
         return std::nullopt;
     const char16_t decimal = f.decimal.front().unicode();
-    char c[48];
-    int k = 0;
-    int digitos = 0;
-    int decimales = 0;
-    bool conDecimal = false;
-    std::uint64_t entero = 0; // while it stays below 2^53
-    bool exacto = true;
-    qsizetype i = 0;
-    if (!texto.isEmpty() && texto.front() == u'-') {
-        c[k++] = '-';
-        i = 1;
-    }
-    for (; i < texto.size(); ++i) {
-        const char16_t u = texto.at(i).unicode();
-        if (u >= u'0' && u <= u'9') {
-            c[k++] = char(u);
-            ++digitos;
-            decimales += conDecimal;
-            entero = entero * 10 + (u - u'0');
-            exacto = exacto && entero < (std::uint64_t(1) << 53);
-        } else if (u == decimal && !conDecimal) {
-            c[k++] = '.';
-            conDecimal = true;
-        } else {
+    const char16_t* const inicio = texto.utf16();
+    const char16_t* const fin = inicio + texto.size();
+    const bool negativo = inicio != fin && *inicio == u'-';
+    const char16_t* separador = nullptr;
+    std::uint64_t entero = 0; // wraps past 19 digits, and is then not used
+    for (const char16_t* p = inicio + negativo; p != fin; ++p) {
+        if (const unsigned d = unsigned(*p) - u'0'; d <= 9)
+            entero = entero * 10 + d;
+        else if (*p == decimal && separador == nullptr)
+            separador = p;
+        else
             return std::nullopt;
-        }
     }
+    const auto caracteres = fin - inicio - negativo;
+    const auto digitos = caracteres - (separador != nullptr);
     if (digitos == 0)
         return std::nullopt;
-    if (exacto && decimales <= kMayorPotenciaExacta && FLT_EVAL_METHOD == 0) {
+    const auto decimales = separador == nullptr ? 0 : fin - separador - 1;
+    if (digitos <= 19 && entero < (std::uint64_t(1) << 53) && decimales <= kMayorPotenciaExacta &&
+        FLT_EVAL_METHOD == 0) {
         const double valor = double(entero) / kPotencias[std::size_t(decimales)];
-        return c[0] == '-' ? -valor : valor;
+        return negativo ? -valor : valor;
     }
+    char c[48];
+    if (texto.size() > qsizetype(sizeof c))
+        return std::nullopt;
+    for (qsizetype i = 0; i < texto.size(); ++i)
+        c[i] = inicio + i == separador ? '.' : char(inicio[i]);
     double valor = 0.0;
-    const auto r = std::from_chars(c, c + k, valor);
-    if (r.ec != std::errc() || r.ptr != c + k)
+    const auto r = std::from_chars(c, c + texto.size(), valor);
+    if (r.ec != std::errc() || r.ptr != c + texto.size())
         return std::nullopt;
     return valor;
 }
@@ -273,13 +270,22 @@ private:
     std::int64_t m_exponente = 0;
 };
 
-} // namespace
-
-double TextoADoble(QStringView texto, const QLocale& locale) {
-    const FormatoNumerico& formato = FormatoDe(locale);
+double Leer(QStringView texto, const FormatoNumerico& formato) {
     if (const std::optional<double> valor = LeerFormaSencilla(texto, formato))
         return *valor;
     return Lectura(texto.trimmed(), formato).Leer();
+}
+
+} // namespace
+
+double TextoADoble(QStringView texto, const QLocale& locale) {
+    return Leer(texto, FormatoDe(locale));
+}
+
+LectorDeNumeros::LectorDeNumeros(const QLocale& locale) : m_formato(FormatoDe(locale)) {}
+
+double LectorDeNumeros::operator()(QStringView texto) const {
+    return Leer(texto, m_formato);
 }
 
 std::int16_t TextoAEntero16(QStringView texto, const QLocale& locale) {

@@ -82,6 +82,7 @@ Datos1::CeldasComprobadas Datos1::CeldasPegadas(const CamposTabulados& bloque, q
         std::vector<double>(std::size_t(filas), std::numeric_limits<double>::quiet_NaN()));
     const auto comprobar = [&](qsizetype desde, qsizetype hasta) {
         CeldasComprobadas parte; // all but the numbers, for this half
+        const LectorDeNumeros leer(reglas.regional);
         QStringView fila[kColumnaD];
         for (qsizetype i = desde; i < hasta; ++i) {
             const qsizetype campos = bloque.Partir(i, std::span(fila, std::size_t(columnas)));
@@ -100,8 +101,7 @@ Datos1::CeldasComprobadas Datos1::CeldasPegadas(const CamposTabulados& bloque, q
                 if (campo.isEmpty())
                     continue;
                 try {
-                    celdas.numeros[std::size_t(j)][std::size_t(i)] =
-                        TextoADoble(campo, reglas.regional);
+                    celdas.numeros[std::size_t(j)][std::size_t(i)] = leer(campo);
                 } catch (const ErrorNumerado&) {
                     if (!std::all_of(campo.begin(), campo.end(),
                                      [](QChar c) { return c.isSpace(); }))

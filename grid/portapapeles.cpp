@@ -1,8 +1,48 @@
 #include "grid/portapapeles.h"
 
+#include <bit>
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+
+namespace {
+
+// Every position of c in the text, in order, to hallado(posicion). Eight
+// characters at a time where the processor allows: a whole system's text
+// has 131 064 fields in 1.5 million characters, and a search started afresh
+// for each short field spends more time starting than searching.
+template <typename Hallado> void Buscar(QStringView texto, char16_t c, Hallado&& hallado) {
+    const char16_t* p = texto.utf16();
+    const auto n = std::size_t(texto.size());
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i buscado = _mm_set1_epi16(short(c));
+    for (; i + 8 <= n; i += 8) {
+        const __m128i ocho = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        // Two bits for each character found, one for each of its bytes.
+        auto bits = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(ocho, buscado)));
+        for (; bits != 0; bits &= bits - 1, bits &= bits - 1)
+            hallado(qsizetype(i + unsigned(std::countr_zero(bits)) / 2));
+    }
+#endif
+    for (; i < n; ++i)
+        if (p[i] == c)
+            hallado(qsizetype(i));
+}
+
+// The pieces of the text between the separators, in order, to pieza(vista).
+template <typename Pieza> void Cortar(QStringView texto, char16_t separador, Pieza&& pieza) {
+    qsizetype inicio = 0;
+    const auto cortar = [&](qsizetype fin) {
+        pieza(texto.sliced(inicio, fin - inicio));
+        inicio = fin + 1;
+    };
+    Buscar(texto, separador, cortar);
+    cortar(texto.size());
+}
+
+} // namespace
 
 CamposTabulados LeerTabulado(QStringView texto) {
     CamposTabulados bloque;
@@ -10,31 +50,22 @@ CamposTabulados LeerTabulado(QStringView texto) {
         return bloque;
     if (texto.endsWith(u'\n'))
         texto.chop(1);
-    for (qsizetype inicio = 0; inicio <= texto.size();) {
-        qsizetype fin = texto.indexOf(u'\n', inicio);
-        if (fin < 0)
-            fin = texto.size();
-        QStringView linea = texto.sliced(inicio, fin - inicio);
+    Cortar(texto, u'\n', [&bloque](QStringView linea) {
         if (linea.endsWith(u'\r'))
             linea.chop(1);
         bloque.m_lineas << linea;
-        inicio = fin + 1;
-    }
+    });
     return bloque;
 }
 
 qsizetype CamposTabulados::Partir(qsizetype fila, std::span<QStringView> campos) const {
-    const QStringView linea = m_lineas[fila];
-    qsizetype cuantos = 0;
-    for (qsizetype inicio = 0;; ++cuantos) {
-        const qsizetype tab = linea.indexOf(u'\t', inicio);
-        if (std::size_t(cuantos) < campos.size())
-            campos[std::size_t(cuantos)] =
-                linea.sliced(inicio, (tab < 0 ? linea.size() : tab) - inicio);
-        if (tab < 0)
-            return cuantos + 1;
-        inicio = tab + 1;
-    }
+    std::size_t cuantos = 0;
+    Cortar(m_lineas[fila], u'\t', [&](QStringView campo) {
+        if (cuantos < campos.size())
+            campos[cuantos] = campo;
+        ++cuantos;
+    });
+    return qsizetype(cuantos);
 }
 
 bool ConControles(QStringView texto) {

@@ -25,6 +25,21 @@ QEvent::Type SyncEventType() {
     return type;
 }
 
+// The fixed column. The table asks its size at every relayout, and the
+// header would measure the texts of two hundred rows to answer, though its
+// width is fixed and the answer unused: a file opened or a count confirmed
+// paid for that.
+class RowHeader : public QHeaderView {
+public:
+    explicit RowHeader(QWidget* parent) : QHeaderView(Qt::Vertical, parent) {}
+
+    QSize sizeHint() const override {
+        if (minimumWidth() == maximumWidth())
+            return {maximumWidth(), defaultSectionSize()};
+        return QHeaderView::sizeHint();
+    }
+};
+
 } // namespace
 
 // Marks current-cell changes that the program made, not the user.
@@ -60,7 +75,8 @@ QtGrid::QtGrid(const QString& format, QWidget* parent) : GridControl(parent) {
     setWordWrap(false);
     setShowGrid(true);
 
-    QHeaderView* rows = verticalHeader();
+    auto* rows = new RowHeader(this);
+    setVerticalHeader(rows);
     rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setDefaultAlignment(Qt::AlignCenter);
     rows->setHighlightSections(false);

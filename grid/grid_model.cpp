@@ -195,20 +195,31 @@ void GridModel::setNumber(int row, int column, double number, Notice notice) {
 
 void GridModel::setColumnNumbers(int column, int firstRow, std::span<const double> numbers,
                                  std::optional<Qt::Alignment> alignment) {
-    if (numbers.empty())
+    setColumnsNumbers(column, firstRow, std::span(&numbers, 1), alignment);
+}
+
+void GridModel::setColumnsNumbers(int column, int firstRow,
+                                  std::span<const std::span<const double>> columns,
+                                  std::optional<Qt::Alignment> alignment) {
+    if (columns.empty() || columns.front().empty())
         return;
     const std::uint16_t aligned = internStyle(Style{{}, {}, alignment});
-    for (std::size_t k = 0; k < numbers.size(); ++k) {
-        const std::size_t i = cell(firstRow + int(k), column);
-        const double number = numbers[k];
-        const bool finite = std::isfinite(number);
-        m_numbers[i] = finite ? number : kNoNumber;
-        m_texts[i] = finite || std::isnan(number) ? QString() : DobleATexto(number, QLocale());
-        m_styleOf[i] = std::isnan(number) ? 0 : aligned;
-        if (!m_notes.empty())
-            m_notes.erase(i);
+    const std::size_t rows = columns.front().size();
+    for (std::size_t k = 0; k < rows; ++k) {
+        const std::size_t first = cell(firstRow + int(k), column);
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            const std::size_t i = first + c;
+            const double number = columns[c][k];
+            const bool finite = std::isfinite(number);
+            m_numbers[i] = finite ? number : kNoNumber;
+            m_texts[i] = finite || std::isnan(number) ? QString() : DobleATexto(number, QLocale());
+            m_styleOf[i] = std::isnan(number) ? 0 : aligned;
+            if (!m_notes.empty())
+                m_notes.erase(i);
+        }
     }
-    holdColumnRun(column, firstRow, numbers.size());
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        holdColumnRun(column + int(c), firstRow, rows);
 }
 
 void GridModel::setColumnTexts(int column, int firstRow, std::span<const QString> texts) {

@@ -60,6 +60,12 @@ public:
     // notice held.
     void setColumnNumbers(int column, int firstRow, std::span<const double> numbers,
                           std::optional<Qt::Alignment> alignment);
+    // Runs of the same length side by side, from `column` on, written as
+    // above row by row: a row's cells lie together, and a whole system is
+    // 131 064 of them.
+    void setColumnsNumbers(int column, int firstRow,
+                           std::span<const std::span<const double>> columns,
+                           std::optional<Qt::Alignment> alignment);
     // A run of texts down a column, or of a header's sections, each written
     // as setText or setHeaderText would; the notice held.
     void setColumnTexts(int column, int firstRow, std::span<const QString> texts);

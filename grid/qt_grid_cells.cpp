@@ -213,13 +213,16 @@ void QtGrid::SetBlock(const GridBlock& block) {
                     [&block](const auto& c) { return c.size() != std::size_t(block.rows); }) ||
         !std::all_of(block.others.begin(), block.others.end(), inside))
         refuse();
+    // Headers take no numbers: the block's data cells only.
     const std::int32_t firstDataRow = std::max(block.row, 1);
-    for (std::int32_t c = 0; c < block.cols; ++c)
-        if (block.col + c >= columnOffset() && firstDataRow < block.row + block.rows)
-            m_model->setColumnNumbers(block.col + c - columnOffset(), firstDataRow - 1,
-                                      std::span(block.columns[std::size_t(c)])
-                                          .subspan(std::size_t(firstDataRow - block.row)),
-                                      AlignmentOfCode(block.alignment));
+    const std::int32_t firstDataCol = std::max(block.col, columnOffset());
+    std::vector<std::span<const double>> columns;
+    for (std::int32_t c = firstDataCol - block.col; c < block.cols; ++c)
+        if (firstDataRow < block.row + block.rows)
+            columns.push_back(std::span(block.columns[std::size_t(c)])
+                                  .subspan(std::size_t(firstDataRow - block.row)));
+    m_model->setColumnsNumbers(firstDataCol - columnOffset(), firstDataRow - 1, columns,
+                               AlignmentOfCode(block.alignment));
     const CellColorPair normal = NormalColors();
     for (const auto& [place, cell] : block.others)
         writeCell(block.row + std::int32_t(place / block.cols),

@@ -73,8 +73,14 @@ void Datos1::AbrirSistema(const QString& ruta) {
     NumeroEcuaciones->setText(EnteroATexto(n));
     ConfirmarCuenta();
     // Shown as checked cells; an empty field (NaN) leaves an empty cell.
-    for (int c = 0; c < kColumnas; ++c)
-        Tabla->SetColumnNumbers(c + 1, 1, sistema.columnas[std::size_t(c)], kAlineacionDerecha);
+    Tabla->SetBlock(GridBlock{1,
+                              1,
+                              n,
+                              kColumnas,
+                              kAlineacionDerecha,
+                              {std::make_move_iterator(sistema.columnas.begin()),
+                               std::make_move_iterator(sistema.columnas.end())},
+                              {}});
     OlvidarCambios(); // a system of its own: nothing before it to take back
     Tabla->SetCurrentRow(1);
     Tabla->SetCurrentCol(1);

@@ -1,13 +1,13 @@
 // Numbers read from what the user typed, in the locale's decimal form.
 
 #include "app/conversiones/conversiones.h"
+#include "app/conversiones/decimal_sencillo.h"
 #include "app/conversiones/formato_numerico.h"
 #include "solver/error_numerado.h"
 
 #include <QStringView>
 #include <QVarLengthArray>
 #include <array>
-#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -25,25 +25,9 @@ namespace {
 // on absurd inputs ("1e99999999999999999999") from overflowing.
 constexpr std::int64_t kExponenteTope = 1'000'000'000;
 
-// Powers of ten that a double holds exactly.
-constexpr int kMayorPotenciaExacta = 22;
-constexpr auto kPotencias = [] {
-    std::array<double, kMayorPotenciaExacta + 1> p{};
-    p[0] = 1;
-    for (std::size_t i = 1; i < p.size(); ++i)
-        p[i] = p[i - 1] * 10;
-    return p;
-}();
-
-// The common case: numbers as the program writes them and as most are
-// typed, an optional '-', ASCII digits and at most one decimal separator,
-// with no blanks, grouping or exponent. While the digits make an integer
-// below 2^53, a double holds it exactly, and one division by an exact power
-// of ten rounds it correctly: the same double std::from_chars gives, without
-// its parsing. That covers 15 significant digits, all that the program
-// writes; a paste of a whole system reads 131 064 of them, so the loop only
-// sorts and accumulates. Longer numbers are handed to std::from_chars;
-// anything else, and anything std::from_chars does not take whole, is left
+// The common case (see decimal_sencillo.h), and numbers of the same form
+// with more digits than it reads exactly, which std::from_chars reads.
+// Anything else, and anything std::from_chars does not take whole, is left
 // to the full reading.
 std::optional<double> LeerFormaSencilla(QStringView texto, const FormatoNumerico& f) {
     if (f.decimal.size() != 1)
@@ -51,32 +35,17 @@ std::optional<double> LeerFormaSencilla(QStringView texto, const FormatoNumerico
     const char16_t decimal = f.decimal.front().unicode();
     const char16_t* const inicio = texto.utf16();
     const char16_t* const fin = inicio + texto.size();
-    const bool negativo = inicio != fin && *inicio == u'-';
-    const char16_t* separador = nullptr;
-    std::uint64_t entero = 0; // wraps past 19 digits, and is then not used
-    for (const char16_t* p = inicio + negativo; p != fin; ++p) {
-        if (const unsigned d = unsigned(*p) - u'0'; d <= 9)
-            entero = entero * 10 + d;
-        else if (*p == decimal && separador == nullptr)
-            separador = p;
-        else
-            return std::nullopt;
-    }
-    const auto caracteres = fin - inicio - negativo;
-    const auto digitos = caracteres - (separador != nullptr);
-    if (digitos == 0)
-        return std::nullopt;
-    const auto decimales = separador == nullptr ? 0 : fin - separador - 1;
-    if (digitos <= 19 && entero < (std::uint64_t(1) << 53) && decimales <= kMayorPotenciaExacta &&
-        FLT_EVAL_METHOD == 0) {
-        const double valor = double(entero) / kPotencias[std::size_t(decimales)];
-        return negativo ? -valor : valor;
-    }
+    if (const auto leido = LeerDecimalSencillo(inicio, fin, decimal); leido && leido->fin == fin)
+        return leido->valor;
     char c[48];
     if (texto.size() > qsizetype(sizeof c))
         return std::nullopt;
-    for (qsizetype i = 0; i < texto.size(); ++i)
-        c[i] = inicio + i == separador ? '.' : char(inicio[i]);
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        const char16_t u = inicio[i];
+        if ((u < u'0' || u > u'9') && u != u'-' && u != decimal)
+            return std::nullopt;
+        c[i] = u == decimal ? '.' : char(u);
+    }
     double valor = 0.0;
     const auto r = std::from_chars(c, c + texto.size(), valor);
     if (r.ec != std::errc() || r.ptr != c + texto.size())

@@ -13,7 +13,15 @@
 
 namespace {
 constexpr double kNoNumber = std::numeric_limits<double>::quiet_NaN();
+// Another NaN, told apart by its bits: a cell whose content is text.
+const double kTextNumber = std::bit_cast<double>(std::bit_cast<std::uint64_t>(kNoNumber) | 1);
+
+bool IsEmpty(double stored) {
+    return std::bit_cast<std::uint64_t>(stored) == std::bit_cast<std::uint64_t>(kNoNumber);
 }
+
+const QString kNoText;
+} // namespace
 
 GridModel::GridModel(int columns, QObject* parent)
     : QAbstractTableModel(parent), m_columns(std::max(columns, 0)),
@@ -109,7 +117,6 @@ void GridModel::setRows(int rows) {
     const std::size_t cells = std::size_t(rows) * m_columns;
     if (rows > m_rows) {
         beginInsertRows(QModelIndex(), m_rows, rows - 1);
-        m_texts.resize(cells);
         m_numbers.resize(cells, kNoNumber);
         m_styleOf.resize(cells, 0);
         m_rowHeaders.resize(std::size_t(rows));
@@ -117,7 +124,7 @@ void GridModel::setRows(int rows) {
         endInsertRows();
     } else {
         beginRemoveRows(QModelIndex(), rows, m_rows - 1);
-        m_texts.resize(cells);
+        std::erase_if(m_texts, [cells](const auto& kept) { return kept.first >= cells; });
         m_numbers.resize(cells);
         m_styleOf.resize(cells);
         m_rowHeaders.resize(std::size_t(rows));
@@ -130,8 +137,7 @@ void GridModel::setRows(int rows) {
             m_heldColumns = HeldSpan();
         m_heldRowHeaders.limitTo(rows);
         // A grid shrunk from thousands of rows gives the memory back.
-        if (m_texts.capacity() > 2 * m_texts.size() + 1024) {
-            m_texts.shrink_to_fit();
+        if (m_numbers.capacity() > 2 * m_numbers.size() + 1024) {
             m_numbers.shrink_to_fit();
             m_styleOf.shrink_to_fit();
             m_rowHeaders.shrink_to_fit();
@@ -159,21 +165,45 @@ void GridModel::setNote(int row, int column, const QString& note) {
     m_notes[cell(row, column)] = note;
 }
 
+// A reference that stays valid until the cell is written: texts are only
+// added here, and a hash keeps its elements where they are as it grows.
 const QString& GridModel::text(int row, int column) const {
     const std::size_t i = cell(row, column);
-    if (m_texts[i].isNull() && !std::isnan(m_numbers[i]))
-        m_texts[i] = DobleATexto(m_numbers[i], QLocale());
-    return m_texts[i];
+    if (IsEmpty(m_numbers[i]))
+        return kNoText;
+    if (const auto found = m_texts.find(i); found != m_texts.end())
+        return found->second;
+    if (std::isnan(m_numbers[i]))
+        return kNoText;
+    return m_texts.emplace(i, DobleATexto(m_numbers[i], QLocale())).first->second;
+}
+
+QStringView GridModel::storedText(int row, int column) const {
+    const std::size_t i = cell(row, column);
+    if (IsEmpty(m_numbers[i]))
+        return {};
+    const auto found = m_texts.find(i);
+    return found == m_texts.end() ? QStringView() : QStringView(found->second);
+}
+
+// The cell becomes a text cell, or an empty one for an empty text.
+void GridModel::keepText(std::size_t i, const QString& text) {
+    if (text.isEmpty()) {
+        m_texts.erase(i);
+        m_numbers[i] = kNoNumber;
+    } else {
+        m_texts[i] = text;
+        m_numbers[i] = kTextNumber;
+    }
 }
 
 void GridModel::setText(int row, int column, const QString& text, Notice notice) {
     const std::size_t i = cell(row, column);
     if (!m_notes.empty())
         m_notes.erase(i);
-    if (std::isnan(m_numbers[i]) && m_texts[i] == text)
+    if (std::isnan(m_numbers[i]) && storedText(row, column) == text)
         return;
-    m_texts[i] = text;
-    m_numbers[i] = kNoNumber;
+    keepText(i, text);
     cellChanged(row, column, /*style=*/false, notice);
 }
 
@@ -189,7 +219,7 @@ void GridModel::setNumber(int row, int column, double number, Notice notice) {
     if (std::bit_cast<std::uint64_t>(m_numbers[i]) == std::bit_cast<std::uint64_t>(number))
         return;
     m_numbers[i] = number;
-    m_texts[i] = QString();
+    m_texts.erase(i);
     cellChanged(row, column, /*style=*/false, notice);
 }
 
@@ -205,14 +235,16 @@ void GridModel::setColumnsNumbers(int column, int firstRow,
         return;
     const std::uint16_t aligned = internStyle(Style{{}, {}, alignment});
     const std::size_t rows = columns.front().size();
+    forgetTexts(firstRow, int(rows), column, int(columns.size()));
     for (std::size_t k = 0; k < rows; ++k) {
         const std::size_t first = cell(firstRow + int(k), column);
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const std::size_t i = first + c;
             const double number = columns[c][k];
-            const bool finite = std::isfinite(number);
-            m_numbers[i] = finite ? number : kNoNumber;
-            m_texts[i] = finite || std::isnan(number) ? QString() : DobleATexto(number, QLocale());
+            if (std::isfinite(number))
+                m_numbers[i] = number;
+            else
+                keepText(i, std::isnan(number) ? QString() : DobleATexto(number, QLocale()));
             m_styleOf[i] = std::isnan(number) ? 0 : aligned;
             if (!m_notes.empty())
                 m_notes.erase(i);
@@ -222,11 +254,27 @@ void GridModel::setColumnsNumbers(int column, int firstRow,
         holdColumnRun(column + int(c), firstRow, rows);
 }
 
+// The texts of a block about to be written: a look at each text while
+// there are fewer of them than cells in the block (a screenful of numbers
+// shown, a few typed words), at each cell otherwise.
+void GridModel::forgetTexts(int firstRow, int rows, int column, int columns) {
+    if (m_texts.size() > std::size_t(rows) * std::size_t(columns)) {
+        for (int r = firstRow; r < firstRow + rows; ++r)
+            for (int c = column; c < column + columns; ++c)
+                m_texts.erase(cell(r, c));
+        return;
+    }
+    std::erase_if(m_texts, [&](const auto& kept) {
+        const auto row = int(kept.first / std::size_t(m_columns));
+        const auto col = int(kept.first % std::size_t(m_columns));
+        return row >= firstRow && row < firstRow + rows && col >= column && col < column + columns;
+    });
+}
+
 void GridModel::setColumnTexts(int column, int firstRow, std::span<const QString> texts) {
     for (std::size_t k = 0; k < texts.size(); ++k) {
         const std::size_t i = cell(firstRow + int(k), column);
-        m_texts[i] = texts[k];
-        m_numbers[i] = kNoNumber;
+        keepText(i, texts[k]);
         if (!m_notes.empty())
             m_notes.erase(i);
     }
@@ -262,7 +310,7 @@ void GridModel::columnNumbers(int column, int firstRow, std::span<double> number
         const bool noted = !m_notes.empty() && m_notes.count(i) != 0;
         if (!std::isnan(m_numbers[i]) && m_styleOf[i] == aligned && !noted)
             numbers[k] = m_numbers[i];
-        else if (std::isnan(m_numbers[i]) && m_texts[i].isEmpty() && m_styleOf[i] == 0 && !noted)
+        else if (IsEmpty(m_numbers[i]) && m_styleOf[i] == 0 && !noted)
             numbers[k] = kNoNumber;
         else
             others.push_back(int(k));

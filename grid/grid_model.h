@@ -15,6 +15,7 @@
 #include <map>
 #include <optional>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 class GridModel : public QAbstractTableModel {
@@ -77,8 +78,8 @@ public:
                        std::optional<Qt::Alignment> alignment, std::vector<int>& others) const;
     // The cell's text if it is not a number cell or its text has been made;
     // never makes one, so it may be read from any thread while the model
-    // does not change.
-    QStringView storedText(int row, int column) const { return m_texts[cell(row, column)]; }
+    // does not change and text() is not asked for.
+    QStringView storedText(int row, int column) const;
     // std::nullopt puts the cell back to the view's own colour or alignment.
     void setColors(int row, int column, std::optional<QRgb> fore, std::optional<QRgb> back,
                    Notice notice = Notice::Now);
@@ -133,11 +134,18 @@ private:
     void holdColumnRun(int column, int firstRow, std::size_t count);
     std::uint16_t internStyle(const Style& style);
     std::uint16_t internNewStyle(const Style& style);
+    void forgetTexts(int firstRow, int rows, int column, int columns);
+    void keepText(std::size_t i, const QString& text);
 
     int m_columns;
     int m_rows = 0;
-    mutable std::vector<QString> m_texts; // row-major; a number cell's made on asking
-    std::vector<double> m_numbers;        // NaN: a text cell
+    // Most cells hold a number or nothing, so texts are kept apart, by cell:
+    // those of text cells, and those of number cells once asked for. A grid
+    // of 32 767 rows then costs no string per cell to make or to keep.
+    mutable std::unordered_map<std::size_t, QString> m_texts;
+    // Row-major. NaN for a cell without a number: kNoNumber when it has no
+    // text either, kTextNumber when it has.
+    std::vector<double> m_numbers;
     std::vector<std::uint16_t> m_styleOf; // index into m_styles; 0 is the plain style
     std::vector<Style> m_styles{Style{}};
     std::uint16_t m_lastStyle = 0; // the style interned last

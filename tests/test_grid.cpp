@@ -257,8 +257,11 @@ private slots:
             for (int f = 0; f < 7; ++f)
                 for (int c = 0; c < 5; ++c) {
                     const GridCell celda = g.Block(f, c, 1, 1).front();
-                    visto << QStringLiteral("%1|%2|%3|%4|%5")
+                    // What is shown too, which for a number is made once asked for.
+                    visto << QStringLiteral("%1|%2|%3|%4|%5|%6")
                                  .arg(valor(celda.number, celda.text.value_or(QString())))
+                                 .arg(f > 0 && c > 0 ? g.gridModel()->text(f - 1, c - 1)
+                                                     : QString())
                                  .arg(celda.colors->back)
                                  .arg(celda.colors->fore)
                                  .arg(*celda.alignment)

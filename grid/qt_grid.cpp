@@ -195,11 +195,17 @@ bool QtGrid::event(QEvent* event) {
     if (catchUp)
         m_catchUpPosted = false; // a write made while catching up posts another
     syncViewToCurrent();
-    // The view lays itself out again on a timer after rows come or go: done
-    // here, before the window's repaint, it does not cost a second repaint
-    // of the whole window straight after the first.
-    if (catchUp)
+    // The view lays itself out again on a timer after rows come or go, and a
+    // scroll bar that comes or goes with them is placed later still: done
+    // here, before the window's repaint, neither costs a second repaint of
+    // the whole window straight after the first.
+    if (catchUp) {
         executeDelayedItemsLayout();
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+            QCoreApplication::sendPostedEvents(this, QEvent::LayoutRequest);
+        }
+    }
     return catchUp || QTableView::event(event);
 }
 

@@ -24,7 +24,7 @@ const QString kNoText;
 } // namespace
 
 GridModel::GridModel(int columns, QObject* parent)
-    : QAbstractTableModel(parent), m_columns(std::max(columns, 0)),
+    : QAbstractTableModel(parent), m_columns(std::max(columns, 0)), m_texts(std::size_t(m_columns)),
       m_columnHeaders(std::size_t(m_columns)),
       m_columnHeaderAlignment(std::size_t(m_columns), Qt::AlignLeft | Qt::AlignVCenter) {}
 
@@ -118,13 +118,19 @@ void GridModel::setRows(int rows) {
     if (rows > m_rows) {
         beginInsertRows(QModelIndex(), m_rows, rows - 1);
         m_numbers.resize(cells, kNoNumber);
+        for (auto& texts : m_texts)
+            if (!texts.empty())
+                texts.resize(std::size_t(rows));
         m_styleOf.resize(cells, 0);
         m_rowHeaders.resize(std::size_t(rows));
         m_rows = rows;
         endInsertRows();
     } else {
         beginRemoveRows(QModelIndex(), rows, m_rows - 1);
-        std::erase_if(m_texts, [cells](const auto& kept) { return kept.first >= cells; });
+        std::erase_if(m_cellTexts, [cells](const auto& kept) { return kept.first >= cells; });
+        for (auto& texts : m_texts)
+            if (!texts.empty())
+                texts.resize(std::size_t(rows));
         m_numbers.resize(cells);
         m_styleOf.resize(cells);
         m_rowHeaders.resize(std::size_t(rows));
@@ -139,6 +145,8 @@ void GridModel::setRows(int rows) {
         // A grid shrunk from thousands of rows gives the memory back.
         if (m_numbers.capacity() > 2 * m_numbers.size() + 1024) {
             m_numbers.shrink_to_fit();
+            for (auto& texts : m_texts)
+                texts.shrink_to_fit();
             m_styleOf.shrink_to_fit();
             m_rowHeaders.shrink_to_fit();
         }
@@ -165,36 +173,49 @@ void GridModel::setNote(int row, int column, const QString& note) {
     m_notes[cell(row, column)] = note;
 }
 
-// A reference that stays valid until the cell is written: texts are only
-// added here, and a hash keeps its elements where they are as it grows.
+// A reference that stays valid until the cell is written: a number's text
+// is only added here, and a hash keeps its elements where they are as it
+// grows.
 const QString& GridModel::text(int row, int column) const {
     const std::size_t i = cell(row, column);
     if (IsEmpty(m_numbers[i]))
         return kNoText;
-    if (const auto found = m_texts.find(i); found != m_texts.end())
+    const std::vector<QString>& texts = m_texts[std::size_t(column)];
+    if (std::isnan(m_numbers[i]) && !texts.empty())
+        return texts[std::size_t(row)];
+    if (const auto found = m_cellTexts.find(i); found != m_cellTexts.end())
         return found->second;
     if (std::isnan(m_numbers[i]))
         return kNoText;
-    return m_texts.emplace(i, DobleATexto(m_numbers[i], QLocale())).first->second;
+    return m_cellTexts.emplace(i, DobleATexto(m_numbers[i], QLocale())).first->second;
 }
 
 QStringView GridModel::storedText(int row, int column) const {
     const std::size_t i = cell(row, column);
     if (IsEmpty(m_numbers[i]))
         return {};
-    const auto found = m_texts.find(i);
-    return found == m_texts.end() ? QStringView() : QStringView(found->second);
+    const std::vector<QString>& texts = m_texts[std::size_t(column)];
+    if (std::isnan(m_numbers[i]) && !texts.empty())
+        return texts[std::size_t(row)];
+    const auto found = m_cellTexts.find(i);
+    return found == m_cellTexts.end() ? QStringView() : QStringView(found->second);
 }
 
-// The cell becomes a text cell, or an empty one for an empty text.
-void GridModel::keepText(std::size_t i, const QString& text) {
-    if (text.isEmpty()) {
-        m_texts.erase(i);
-        m_numbers[i] = kNoNumber;
-    } else {
-        m_texts[i] = text;
-        m_numbers[i] = kTextNumber;
-    }
+// The cell becomes a text cell, or an empty one for an empty text. A run of
+// texts down a column (names of unknowns) gives the column a text for every
+// row; a text typed here and there is kept by cell.
+void GridModel::keepText(int row, int column, const QString& text, bool run) {
+    const std::size_t i = cell(row, column);
+    if (!m_cellTexts.empty())
+        m_cellTexts.erase(i);
+    std::vector<QString>& texts = m_texts[std::size_t(column)];
+    if (texts.empty() && run && !text.isEmpty())
+        texts.resize(std::size_t(m_rows));
+    if (!texts.empty())
+        texts[std::size_t(row)] = text;
+    else if (!text.isEmpty())
+        m_cellTexts[i] = text;
+    m_numbers[i] = text.isEmpty() ? kNoNumber : kTextNumber;
 }
 
 void GridModel::setText(int row, int column, const QString& text, Notice notice) {
@@ -203,7 +224,7 @@ void GridModel::setText(int row, int column, const QString& text, Notice notice)
         m_notes.erase(i);
     if (std::isnan(m_numbers[i]) && storedText(row, column) == text)
         return;
-    keepText(i, text);
+    keepText(row, column, text, /*run=*/false);
     cellChanged(row, column, /*style=*/false, notice);
 }
 
@@ -218,8 +239,11 @@ void GridModel::setNumber(int row, int column, double number, Notice notice) {
     // Bit for bit, so that -0 and 0 stay apart as their texts do.
     if (std::bit_cast<std::uint64_t>(m_numbers[i]) == std::bit_cast<std::uint64_t>(number))
         return;
+    if (std::isnan(m_numbers[i]) && !m_texts[std::size_t(column)].empty())
+        m_texts[std::size_t(column)][std::size_t(row)] = QString();
     m_numbers[i] = number;
-    m_texts.erase(i);
+    if (!m_cellTexts.empty())
+        m_cellTexts.erase(i);
     cellChanged(row, column, /*style=*/false, notice);
 }
 
@@ -244,7 +268,9 @@ void GridModel::setColumnsNumbers(int column, int firstRow,
             if (std::isfinite(number))
                 m_numbers[i] = number;
             else
-                keepText(i, std::isnan(number) ? QString() : DobleATexto(number, QLocale()));
+                keepText(firstRow + int(k), column + int(c),
+                         std::isnan(number) ? QString() : DobleATexto(number, QLocale()),
+                         /*run=*/false);
             m_styleOf[i] = std::isnan(number) ? 0 : aligned;
             if (!m_notes.empty())
                 m_notes.erase(i);
@@ -254,17 +280,20 @@ void GridModel::setColumnsNumbers(int column, int firstRow,
         holdColumnRun(column + int(c), firstRow, rows);
 }
 
-// The texts of a block about to be written: a look at each text while
-// there are fewer of them than cells in the block (a screenful of numbers
-// shown, a few typed words), at each cell otherwise.
+// The texts of a block about to be written. Those kept by cell are a look
+// at each while there are fewer of them than cells in the block (a
+// screenful of numbers shown), at each cell otherwise.
 void GridModel::forgetTexts(int firstRow, int rows, int column, int columns) {
-    if (m_texts.size() > std::size_t(rows) * std::size_t(columns)) {
+    for (int c = column; c < column + columns; ++c)
+        if (auto& texts = m_texts[std::size_t(c)]; !texts.empty())
+            std::fill_n(texts.begin() + firstRow, rows, QString());
+    if (m_cellTexts.size() > std::size_t(rows) * std::size_t(columns)) {
         for (int r = firstRow; r < firstRow + rows; ++r)
             for (int c = column; c < column + columns; ++c)
-                m_texts.erase(cell(r, c));
+                m_cellTexts.erase(cell(r, c));
         return;
     }
-    std::erase_if(m_texts, [&](const auto& kept) {
+    std::erase_if(m_cellTexts, [&](const auto& kept) {
         const auto row = int(kept.first / std::size_t(m_columns));
         const auto col = int(kept.first % std::size_t(m_columns));
         return row >= firstRow && row < firstRow + rows && col >= column && col < column + columns;
@@ -272,9 +301,10 @@ void GridModel::forgetTexts(int firstRow, int rows, int column, int columns) {
 }
 
 void GridModel::setColumnTexts(int column, int firstRow, std::span<const QString> texts) {
+    forgetTexts(firstRow, int(texts.size()), column, 1);
     for (std::size_t k = 0; k < texts.size(); ++k) {
         const std::size_t i = cell(firstRow + int(k), column);
-        keepText(i, texts[k]);
+        keepText(firstRow + int(k), column, texts[k], /*run=*/true);
         if (!m_notes.empty())
             m_notes.erase(i);
     }

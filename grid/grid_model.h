@@ -135,14 +135,17 @@ private:
     std::uint16_t internStyle(const Style& style);
     std::uint16_t internNewStyle(const Style& style);
     void forgetTexts(int firstRow, int rows, int column, int columns);
-    void keepText(std::size_t i, const QString& text);
+    void keepText(int row, int column, const QString& text, bool run);
 
     int m_columns;
     int m_rows = 0;
-    // Most cells hold a number or nothing, so texts are kept apart, by cell:
-    // those of text cells, and those of number cells once asked for. A grid
-    // of 32 767 rows then costs no string per cell to make or to keep.
-    mutable std::unordered_map<std::size_t, QString> m_texts;
+    // Most cells hold a number or nothing, so texts are kept apart: a grid of
+    // 32 767 rows then costs no string per cell to make or to keep. A column
+    // written as a run of texts (names of unknowns) keeps one for every row;
+    // other texts are kept by cell: a few typed ones, and those of number
+    // cells once asked for (the rows on screen).
+    std::vector<std::vector<QString>> m_texts;
+    mutable std::unordered_map<std::size_t, QString> m_cellTexts;
     // Row-major. NaN for a cell without a number: kNoNumber when it has no
     // text either, kTextNumber when it has.
     std::vector<double> m_numbers;

@@ -201,13 +201,12 @@ QStringView GridModel::storedText(int row, int column) const {
     return found == m_cellTexts.end() ? QStringView() : QStringView(found->second);
 }
 
-// The cell becomes a text cell, or an empty one for an empty text. A run of
-// texts down a column (names of unknowns) gives the column a text for every
-// row; a text typed here and there is kept by cell.
+// The cell becomes a text cell, or an empty one for an empty text; the
+// text its number had is forgotten already. A run of texts down a column
+// (names of unknowns) gives the column a text for every row; a text typed
+// here and there is kept by cell.
 void GridModel::keepText(int row, int column, const QString& text, bool run) {
     const std::size_t i = cell(row, column);
-    if (!m_cellTexts.empty())
-        m_cellTexts.erase(i);
     std::vector<QString>& texts = m_texts[std::size_t(column)];
     if (texts.empty() && run && !text.isEmpty())
         texts.resize(std::size_t(m_rows));
@@ -224,6 +223,8 @@ void GridModel::setText(int row, int column, const QString& text, Notice notice)
         m_notes.erase(i);
     if (std::isnan(m_numbers[i]) && storedText(row, column) == text)
         return;
+    if (!m_cellTexts.empty())
+        m_cellTexts.erase(i);
     keepText(row, column, text, /*run=*/false);
     cellChanged(row, column, /*style=*/false, notice);
 }

@@ -195,10 +195,12 @@ bool QtGrid::event(QEvent* event) {
     if (catchUp)
         m_catchUpPosted = false; // a write made while catching up posts another
     syncViewToCurrent();
-    // The view lays itself out again on a timer after rows come or go, and a
-    // scroll bar that comes or goes with them is placed later still: done
-    // here, before the window's repaint, neither costs a second repaint of
-    // the whole window straight after the first.
+    // The view lays itself out again on a timer after rows come or go, and
+    // Qt shows or hides a scroll bar that comes or goes with them through a
+    // queued call, which may queue another as the viewport narrows. Done
+    // here, before the window's repaint, none costs a second repaint of the
+    // whole window straight after the first. The grid's own queued calls
+    // (announcements) only run sooner, still after what queued them.
     if (catchUp) {
         executeDelayedItemsLayout();
         for (int i = 0; i < 3; ++i) {

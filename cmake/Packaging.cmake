@@ -97,11 +97,12 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VELTRANA_HOMEPAGE})
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# Libraries come from dpkg-shlibdeps; the voice data is read at run time,
-# not linked. Liberation Sans is the face the screens were laid out for, and
-# speech needs a PulseAudio-compatible sound server.
+# Libraries come from dpkg-shlibdeps, but for the voice's: espeak-ng and the
+# sound server's client are loaded when the voice first speaks, not linked,
+# and so is the voice data. Liberation Sans is the face the screens were laid
+# out for, and speech needs a PulseAudio-compatible sound server.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "espeak-ng-data")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "espeak-ng-data, libespeak-ng1, libpulse0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, pipewire-pulse | pulseaudio")
 
 include(CPack)

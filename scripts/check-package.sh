@@ -50,6 +50,10 @@ echo "Depends: $depends"
 [[ $(basename "$deb") == "veltrana_${version}_${arch}.deb" && $arch == "$(dpkg --print-architecture)" ]] \
     && pass "file name" || fail "file name $(basename "$deb") (version $version, arch $arch)"
 grep -qw espeak-ng-data <<<"$depends" && pass "depends on the voice data" || fail "Depends lacks espeak-ng-data"
+# Loaded when the voice first speaks, so dpkg-shlibdeps does not see them.
+for voz in libespeak-ng1 libpulse0; do
+    grep -qw "$voz" <<<"$depends" && pass "depends on $voz" || fail "Depends lacks $voz"
+done
 grep -qw libqt6widgets6 <<<"$depends" && pass "library dependencies from dpkg-shlibdeps" \
     || fail "Depends lacks the Qt libraries: dpkg-shlibdeps did not run"
 

@@ -1,7 +1,10 @@
 #include "speech/reproductor_audio.h"
 
+#include "speech/biblioteca_dinamica.h"
+
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <pulse/error.h>
 #include <pulse/simple.h>
 
@@ -25,6 +28,30 @@ constexpr qint64 kMsEntreIntentos = 3000;
 // long, and made again for the next phrase.
 constexpr qint64 kMsConexionOciosa = 10000;
 
+// The sound server's client, loaded by the audio thread as it first
+// connects; nullptr when the library cannot be loaded.
+struct PulseSimple {
+    decltype(pa_simple_new)* New;
+    decltype(pa_simple_free)* Free;
+    decltype(pa_simple_get_latency)* GetLatency;
+    decltype(pa_simple_write)* Write;
+    decltype(pa_simple_flush)* Flush;
+};
+
+const PulseSimple* Pulse() {
+    static const std::optional<PulseSimple> pulse = []() -> std::optional<PulseSimple> {
+        static const BibliotecaDinamica biblioteca("libpulse-simple.so.0");
+        PulseSimple f{};
+        const bool completa = biblioteca.Tomar(f.New, "pa_simple_new") &&
+                              biblioteca.Tomar(f.Free, "pa_simple_free") &&
+                              biblioteca.Tomar(f.GetLatency, "pa_simple_get_latency") &&
+                              biblioteca.Tomar(f.Write, "pa_simple_write") &&
+                              biblioteca.Tomar(f.Flush, "pa_simple_flush");
+        return completa ? std::optional(f) : std::nullopt;
+    }();
+    return pulse ? &*pulse : nullptr;
+}
+
 } // namespace
 
 ReproductorAudio::ReproductorAudio(std::shared_ptr<EstadoAudio> estado, int frecuencia)
@@ -38,7 +65,7 @@ ReproductorAudio::ReproductorAudio(std::shared_ptr<EstadoAudio> estado, int frec
 ReproductorAudio::~ReproductorAudio() {
     Cortar();
     if (m_conexion)
-        pa_simple_free(m_conexion);
+        Pulse()->Free(m_conexion);
 }
 
 qint64 ReproductorAudio::Ahora() {
@@ -72,8 +99,13 @@ bool ReproductorAudio::Conectar() {
     memoria.minreq = uint32_t(-1);
     memoria.fragsize = uint32_t(-1);
     int error = 0;
-    m_conexion = pa_simple_new(nullptr, "Veltrana", PA_STREAM_PLAYBACK, nullptr, "Voz",
-                               &formato, nullptr, &memoria, &error);
+    const PulseSimple* pulse = Pulse();
+    if (pulse == nullptr) {
+        m_estado->dispositivo = EstadoAudio::NoHay;
+        return false;
+    }
+    m_conexion = pulse->New(nullptr, "Veltrana", PA_STREAM_PLAYBACK, nullptr, "Voz", &formato,
+                            nullptr, &memoria, &error);
     m_estado->latido = Ahora();
     if (m_conexion == nullptr) {
         const bool sinServidor = error == PA_ERR_CONNECTIONREFUSED ||
@@ -87,7 +119,7 @@ bool ReproductorAudio::Conectar() {
 
 void ReproductorAudio::Desconectar(EstadoAudio::Dispositivo motivo) {
     if (m_conexion)
-        pa_simple_free(m_conexion);
+        Pulse()->Free(m_conexion);
     m_conexion = nullptr;
     m_estado->dispositivo = motivo;
 }
@@ -119,7 +151,7 @@ void ReproductorAudio::Recibir(quint64 frase, const QByteArray& muestras, bool f
 // connection failed.
 bool ReproductorAudio::Alimentar() {
     int error = 0;
-    const pa_usec_t retraso = pa_simple_get_latency(m_conexion, &error);
+    const pa_usec_t retraso = Pulse()->GetLatency(m_conexion, &error);
     if (retraso == pa_usec_t(-1))
         return false;
     const qint64 msPorDelante = qint64(retraso / 1000);
@@ -135,8 +167,8 @@ bool ReproductorAudio::Alimentar() {
     cuantos -= cuantos % kBytesPorMuestra;
     if (cuantos <= 0)
         return true;
-    if (pa_simple_write(m_conexion, m_muestras.constData() + m_enviados, std::size_t(cuantos),
-                        &error) < 0)
+    if (Pulse()->Write(m_conexion, m_muestras.constData() + m_enviados, std::size_t(cuantos),
+                       &error) < 0)
         return false;
     m_enviados += cuantos;
     return true;
@@ -164,7 +196,7 @@ void ReproductorAudio::Cortar() {
     if (m_sonando && m_conexion) {
         int error = 0;
         // What the server holds is dropped, not played out.
-        if (pa_simple_flush(m_conexion, &error) < 0)
+        if (Pulse()->Flush(m_conexion, &error) < 0)
             Desconectar(EstadoAudio::Falla);
     }
     m_sonando = false;

@@ -1,11 +1,14 @@
 #include "speech/sintetizador_espeak.h"
 
+#include "speech/biblioteca_dinamica.h"
+
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 #include <future>
+#include <optional>
 #include <utility>
 
 static_assert(sizeof(short) == sizeof(std::int16_t), "espeak-ng hands over 16-bit samples");
@@ -25,6 +28,43 @@ QByteArray& RutaPedida() {
 
 // The phrase being synthesised. Only the synthesis thread reads or writes it.
 SintetizadorEspeak::Pedido* g_enCurso = nullptr;
+
+// espeak-ng's functions, loaded by the synthesis thread as it starts;
+// nullptr when the library cannot be loaded.
+struct EspeakNg {
+    decltype(espeak_ng_InitializePath)* InitializePath;
+    decltype(espeak_ng_Initialize)* Initialize;
+    decltype(espeak_ng_ClearErrorContext)* ClearErrorContext;
+    decltype(espeak_Info)* Info;
+    decltype(espeak_ng_InitializeOutput)* InitializeOutput;
+    decltype(espeak_SetSynthCallback)* SetSynthCallback;
+    decltype(espeak_ng_SetVoiceByName)* SetVoiceByName;
+    decltype(espeak_ng_GetSampleRate)* GetSampleRate;
+    decltype(espeak_ng_SetParameter)* SetParameter;
+    decltype(espeak_ng_Synthesize)* Synthesize;
+    decltype(espeak_ng_Terminate)* Terminate;
+};
+
+const EspeakNg* Espeak() {
+    static const std::optional<EspeakNg> espeak = []() -> std::optional<EspeakNg> {
+        static const BibliotecaDinamica biblioteca("libespeak-ng.so.1");
+        EspeakNg f{};
+        const bool completa =
+            biblioteca.Tomar(f.InitializePath, "espeak_ng_InitializePath") &&
+            biblioteca.Tomar(f.Initialize, "espeak_ng_Initialize") &&
+            biblioteca.Tomar(f.ClearErrorContext, "espeak_ng_ClearErrorContext") &&
+            biblioteca.Tomar(f.Info, "espeak_Info") &&
+            biblioteca.Tomar(f.InitializeOutput, "espeak_ng_InitializeOutput") &&
+            biblioteca.Tomar(f.SetSynthCallback, "espeak_SetSynthCallback") &&
+            biblioteca.Tomar(f.SetVoiceByName, "espeak_ng_SetVoiceByName") &&
+            biblioteca.Tomar(f.GetSampleRate, "espeak_ng_GetSampleRate") &&
+            biblioteca.Tomar(f.SetParameter, "espeak_ng_SetParameter") &&
+            biblioteca.Tomar(f.Synthesize, "espeak_ng_Synthesize") &&
+            biblioteca.Tomar(f.Terminate, "espeak_ng_Terminate");
+        return completa ? std::optional(f) : std::nullopt;
+    }();
+    return espeak ? &*espeak : nullptr;
+}
 
 int AlSintetizar(short* onda, int cuantas, espeak_EVENT*) {
     SintetizadorEspeak::Pedido* pedido = g_enCurso;
@@ -90,27 +130,30 @@ SintetizadorEspeak::~SintetizadorEspeak() {
 }
 
 void SintetizadorEspeak::Iniciar() {
+    const EspeakNg* espeak = Espeak();
+    if (espeak == nullptr)
+        return;
     const QByteArray& ruta = RutaPedida();
-    espeak_ng_InitializePath(ruta.isEmpty() ? nullptr : ruta.constData());
+    espeak->InitializePath(ruta.isEmpty() ? nullptr : ruta.constData());
     // espeak_Initialize would exit() the process when the data is missing.
     espeak_ng_ERROR_CONTEXT contexto = nullptr;
-    if (espeak_ng_Initialize(&contexto) != ENS_OK) {
-        espeak_ng_ClearErrorContext(&contexto);
+    if (espeak->Initialize(&contexto) != ENS_OK) {
+        espeak->ClearErrorContext(&contexto);
         return;
     }
     m_iniciado = true;
     const char* datos = nullptr;
-    espeak_Info(&datos);
+    espeak->Info(&datos);
     m_rutaDatos = QString::fromLocal8Bit(datos);
 
     // Synchronous mode: synthesis runs on this thread and nothing plays, so
     // espeak-ng neither starts threads of its own nor touches a sound device.
-    if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, kMsPorBuffer, nullptr) != ENS_OK)
+    if (espeak->InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, kMsPorBuffer, nullptr) != ENS_OK)
         return;
-    espeak_SetSynthCallback(AlSintetizar);
-    if (espeak_ng_SetVoiceByName("es") != ENS_OK)
+    espeak->SetSynthCallback(AlSintetizar);
+    if (espeak->SetVoiceByName("es") != ENS_OK)
         return;
-    m_frecuencia = espeak_ng_GetSampleRate();
+    m_frecuencia = espeak->GetSampleRate();
     if (m_frecuencia <= 0)
         return;
 
@@ -126,15 +169,17 @@ void SintetizadorEspeak::Iniciar() {
     m_disponible = Sintetizar(prueba) && muestras > std::size_t(m_frecuencia) / 5;
 }
 
+// Only once Iniciar has found espeak-ng.
 bool SintetizadorEspeak::Sintetizar(Pedido& pedido) {
-    espeak_ng_SetParameter(
+    const EspeakNg* espeak = Espeak();
+    espeak->SetParameter(
         espeakRATE, std::clamp(pedido.palabrasPorMinuto, espeakRATE_MINIMUM, espeakRATE_MAXIMUM),
         0);
-    espeak_ng_SetParameter(espeakVOLUME, std::clamp(pedido.volumen, 0, kVolumenMaximo), 0);
+    espeak->SetParameter(espeakVOLUME, std::clamp(pedido.volumen, 0, kVolumenMaximo), 0);
     g_enCurso = &pedido;
     const espeak_ng_STATUS estado =
-        espeak_ng_Synthesize(pedido.texto.constData(), std::size_t(pedido.texto.size()) + 1, 0,
-                             POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
+        espeak->Synthesize(pedido.texto.constData(), std::size_t(pedido.texto.size()) + 1, 0,
+                           POS_CHARACTER, 0, espeakCHARS_UTF8, nullptr, nullptr);
     g_enCurso = nullptr;
     return estado == ENS_OK;
 }
@@ -173,5 +218,5 @@ void SintetizadorEspeak::Trabajar() {
         if (pedido.fin)
             pedido.fin(false);
     if (m_iniciado)
-        espeak_ng_Terminate();
+        Espeak()->Terminate();
 }

@@ -6,6 +6,7 @@
 // not.
 
 #include <dlfcn.h>
+#include <optional>
 
 class BibliotecaDinamica {
 public:
@@ -24,3 +25,18 @@ public:
 private:
     void* m_biblioteca;
 };
+
+// The functions tomar(biblioteca, funciones) takes from the library `nombre`,
+// loaded on the first call (each place that calls it has its own) by the
+// thread that makes it; nullptr when the library or any function is missing.
+template <typename Funciones, typename Tomar>
+const Funciones* CargarFunciones(const char* nombre, Tomar tomar) {
+    static const std::optional<Funciones> cargadas = [&]() -> std::optional<Funciones> {
+        static const BibliotecaDinamica biblioteca(nombre);
+        Funciones funciones{};
+        if (!tomar(biblioteca, funciones))
+            return std::nullopt;
+        return funciones;
+    }();
+    return cargadas ? &*cargadas : nullptr;
+}

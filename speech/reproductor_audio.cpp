@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <optional>
 #include <pulse/error.h>
 #include <pulse/simple.h>
 
@@ -39,17 +38,14 @@ struct PulseSimple {
 };
 
 const PulseSimple* Pulse() {
-    static const std::optional<PulseSimple> pulse = []() -> std::optional<PulseSimple> {
-        static const BibliotecaDinamica biblioteca("libpulse-simple.so.0");
-        PulseSimple f{};
-        const bool completa = biblioteca.Tomar(f.New, "pa_simple_new") &&
-                              biblioteca.Tomar(f.Free, "pa_simple_free") &&
-                              biblioteca.Tomar(f.GetLatency, "pa_simple_get_latency") &&
-                              biblioteca.Tomar(f.Write, "pa_simple_write") &&
-                              biblioteca.Tomar(f.Flush, "pa_simple_flush");
-        return completa ? std::optional(f) : std::nullopt;
-    }();
-    return pulse ? &*pulse : nullptr;
+    return CargarFunciones<PulseSimple>(
+        "libpulse-simple.so.0", [](const BibliotecaDinamica& biblioteca, PulseSimple& f) {
+            return biblioteca.Tomar(f.New, "pa_simple_new") &&
+                   biblioteca.Tomar(f.Free, "pa_simple_free") &&
+                   biblioteca.Tomar(f.GetLatency, "pa_simple_get_latency") &&
+                   biblioteca.Tomar(f.Write, "pa_simple_write") &&
+                   biblioteca.Tomar(f.Flush, "pa_simple_flush");
+        });
 }
 
 } // namespace

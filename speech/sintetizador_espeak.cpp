@@ -8,7 +8,6 @@
 #include <espeak-ng/espeak_ng.h>
 #include <espeak-ng/speak_lib.h>
 #include <future>
-#include <optional>
 #include <utility>
 
 static_assert(sizeof(short) == sizeof(std::int16_t), "espeak-ng hands over 16-bit samples");
@@ -46,24 +45,20 @@ struct EspeakNg {
 };
 
 const EspeakNg* Espeak() {
-    static const std::optional<EspeakNg> espeak = []() -> std::optional<EspeakNg> {
-        static const BibliotecaDinamica biblioteca("libespeak-ng.so.1");
-        EspeakNg f{};
-        const bool completa =
-            biblioteca.Tomar(f.InitializePath, "espeak_ng_InitializePath") &&
-            biblioteca.Tomar(f.Initialize, "espeak_ng_Initialize") &&
-            biblioteca.Tomar(f.ClearErrorContext, "espeak_ng_ClearErrorContext") &&
-            biblioteca.Tomar(f.Info, "espeak_Info") &&
-            biblioteca.Tomar(f.InitializeOutput, "espeak_ng_InitializeOutput") &&
-            biblioteca.Tomar(f.SetSynthCallback, "espeak_SetSynthCallback") &&
-            biblioteca.Tomar(f.SetVoiceByName, "espeak_ng_SetVoiceByName") &&
-            biblioteca.Tomar(f.GetSampleRate, "espeak_ng_GetSampleRate") &&
-            biblioteca.Tomar(f.SetParameter, "espeak_ng_SetParameter") &&
-            biblioteca.Tomar(f.Synthesize, "espeak_ng_Synthesize") &&
-            biblioteca.Tomar(f.Terminate, "espeak_ng_Terminate");
-        return completa ? std::optional(f) : std::nullopt;
-    }();
-    return espeak ? &*espeak : nullptr;
+    return CargarFunciones<EspeakNg>(
+        "libespeak-ng.so.1", [](const BibliotecaDinamica& biblioteca, EspeakNg& f) {
+            return biblioteca.Tomar(f.InitializePath, "espeak_ng_InitializePath") &&
+                   biblioteca.Tomar(f.Initialize, "espeak_ng_Initialize") &&
+                   biblioteca.Tomar(f.ClearErrorContext, "espeak_ng_ClearErrorContext") &&
+                   biblioteca.Tomar(f.Info, "espeak_Info") &&
+                   biblioteca.Tomar(f.InitializeOutput, "espeak_ng_InitializeOutput") &&
+                   biblioteca.Tomar(f.SetSynthCallback, "espeak_SetSynthCallback") &&
+                   biblioteca.Tomar(f.SetVoiceByName, "espeak_ng_SetVoiceByName") &&
+                   biblioteca.Tomar(f.GetSampleRate, "espeak_ng_GetSampleRate") &&
+                   biblioteca.Tomar(f.SetParameter, "espeak_ng_SetParameter") &&
+                   biblioteca.Tomar(f.Synthesize, "espeak_ng_Synthesize") &&
+                   biblioteca.Tomar(f.Terminate, "espeak_ng_Terminate");
+        });
 }
 
 int AlSintetizar(short* onda, int cuantas, espeak_EVENT*) {

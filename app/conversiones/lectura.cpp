@@ -1,13 +1,13 @@
 // Numbers read from what the user typed, in the locale's decimal form.
 
 #include "app/conversiones/conversiones.h"
-#include "app/conversiones/decimal_sencillo.h"
 #include "app/conversiones/formato_numerico.h"
 #include "solver/error_numerado.h"
 
 #include <QStringView>
 #include <QVarLengthArray>
 #include <array>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -25,18 +25,59 @@ namespace {
 // on absurd inputs ("1e99999999999999999999") from overflowing.
 constexpr std::int64_t kExponenteTope = 1'000'000'000;
 
-// The common case (see decimal_sencillo.h), and numbers of the same form
-// with more digits than it reads exactly, which std::from_chars reads.
-// Anything else, and anything std::from_chars does not take whole, is left
-// to the full reading.
+// The powers of ten that a double holds exactly.
+constexpr auto kPotenciasExactas = [] {
+    std::array<double, 23> potencias{};
+    potencias[0] = 1;
+    for (std::size_t i = 1; i < potencias.size(); ++i)
+        potencias[i] = potencias[i - 1] * 10;
+    return potencias;
+}();
+
+// The simplest form of a number, and the most common by far: an optional
+// '-', ASCII digits and at most one decimal separator, with no blanks,
+// grouping or exponent, as the grid shows numbers and most are typed.
+// While the digits make an integer below 2^53, a double holds it exactly,
+// and one division by an exact power of ten rounds it correctly: the same
+// double std::from_chars gives, without its parsing. That covers 15
+// significant digits; a whole system pasted reads 131 064 of them, so the
+// loop only sorts and accumulates. std::nullopt for anything else, or for
+// more digits than this reads exactly.
+std::optional<double> LeerExacto(QStringView texto, char16_t decimal) {
+    const char16_t* p = texto.utf16();
+    const char16_t* const fin = p + texto.size();
+    const bool negativo = p != fin && *p == u'-';
+    p += negativo;
+    const char16_t* const inicio = p;
+    const char16_t* separador = nullptr;
+    std::uint64_t entero = 0; // wraps past 19 digits, and is then not used
+    for (; p != fin; ++p) {
+        if (const auto d = std::uint32_t(*p) - std::uint32_t(u'0'); d <= 9)
+            entero = entero * 10 + d;
+        else if (*p == decimal && separador == nullptr)
+            separador = p;
+        else
+            return std::nullopt;
+    }
+    const auto digitos = (fin - inicio) - (separador != nullptr);
+    const auto decimales = separador == nullptr ? 0 : fin - separador - 1;
+    if (digitos == 0 || digitos > 19 || entero >= (std::uint64_t(1) << 53) ||
+        std::size_t(decimales) >= kPotenciasExactas.size() || FLT_EVAL_METHOD != 0)
+        return std::nullopt;
+    const double valor = double(entero) / kPotenciasExactas[std::size_t(decimales)];
+    return negativo ? -valor : valor;
+}
+
+// The common case, and numbers of the same form with more digits than
+// LeerExacto reads, which std::from_chars reads. Anything else, and anything
+// std::from_chars does not take whole, is left to the full reading.
 std::optional<double> LeerFormaSencilla(QStringView texto, const FormatoNumerico& f) {
     if (f.decimal.size() != 1)
         return std::nullopt;
     const char16_t decimal = f.decimal.front().unicode();
+    if (const auto valor = LeerExacto(texto, decimal))
+        return valor;
     const char16_t* const inicio = texto.utf16();
-    const char16_t* const fin = inicio + texto.size();
-    if (const auto leido = LeerDecimalSencillo(inicio, fin, decimal); leido && leido->fin == fin)
-        return leido->valor;
     char c[48];
     if (texto.size() > qsizetype(sizeof c))
         return std::nullopt;
